@@ -1,0 +1,31 @@
+# Two set-up commands: `make run` and `make test`. Both install what is missing first.
+BUILD_TYPE ?= Release
+JOBS ?= $(shell nproc)
+RELEASE_DIR := build/release
+TEST_DIR := build/test
+
+.PHONY: deps build run test bench clean
+
+deps:
+	bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DKALVENTO_TESTS=OFF >/dev/null
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+run: build
+	bash scripts/make-samples.sh build/samples
+	$(RELEASE_DIR)/bin/kalvento-cli analyse --settings build/samples/Kalvento.ini \
+	  --created "FILENAME,SAMEDATE" --pattern-created "YYYY-MM-DD" \
+	  --modified "FILENAME,SAMEDATE" --pattern-modified "YYYY-MM-DD" build/samples/
+
+test: deps
+	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DKALVENTO_SANITIZE=ON >/dev/null
+	cmake --build $(TEST_DIR) -j $(JOBS)
+	cd $(TEST_DIR) && TZ=Europe/Berlin ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	bash bench/analysis.sh
+
+clean:
+	rm -rf build

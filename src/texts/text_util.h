@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kalvento {
+
+// Blanks and tabs off both ends.
+std::string_view TrimBlanks(std::string_view text);
+std::string AsciiLower(std::string_view text);
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+// Every piece between `separator`s, empty ones included ("a;;b;" -> a, "", b, "").
+std::vector<std::string_view> SplitText(std::string_view text, char separator);
+// Bytes read as ISO 8859-1, as UTF-8.
+std::string Latin1ToUtf8(std::string_view bytes);
+// Number of Unicode code points; a byte that starts no valid sequence counts as one.
+size_t CodePointCount(std::string_view text);
+bool IsValidUtf8(std::string_view text);
+std::string ReplaceAll(std::string text, std::string_view from, std::string_view to);
+
+}  // namespace kalvento

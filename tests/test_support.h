@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+namespace kalvento::test {
+
+// A fresh folder under the system temp folder, removed with everything in it at destruction.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  // The folder path, ending with "/".
+  const std::string& path() const { return path_; }
+  // Writes a file (creating parent folders) and returns its full path.
+  std::string WriteFile(const std::string& relative, const std::string& contents = "") const;
+  // Creates a sub-folder and returns its path ending with "/".
+  std::string MakeFolder(const std::string& relative) const;
+
+ private:
+  std::string path_;
+};
+
+// Sets the modification time (and access time) of a path, seconds since 1970 UTC.
+void SetModifiedUnix(const std::string& path, long long unix_seconds);
+
+}  // namespace kalvento::test
+
+namespace kalvento::test {
+bool PathExistsForTest(const std::string& path);
+}  // namespace kalvento::test
