@@ -33,6 +33,9 @@ std::optional<CalendarTime> LocalToUtc(const CalendarTime& local);
 // UTC -> local wall clock with the zone rules of that date (localtime_r).
 std::optional<CalendarTime> UtcToLocal(const CalendarTime& utc);
 
+// Reads the zone (TZ or /etc/localtime) the first time only; the zone is fixed for the run.
+void LoadTimeZoneOnce();
+
 // Calendar record <-> instant, both read as UTC (timegm / gmtime_r). Milliseconds are carried
 // as nanoseconds.
 std::optional<FileInstant> InstantFromUtc(const CalendarTime& utc);

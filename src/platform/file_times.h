@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -22,5 +23,11 @@ std::optional<FileTimes> ReadFileTimes(const std::string& path);
 // Writes one slot and leaves the other two as they are. Created goes through the file system's
 // creation-time attribute (NTFS, SMB/CIFS); where there is none the write fails. True when written.
 bool WriteFileTime(const std::string& path, FileTimeKind kind, const FileInstant& when);
+
+// Instant <-> Windows FILETIME (100 ns ticks since 1601-01-01 UTC), the value of the creation-time
+// attributes. Empty before 1601, past the signed 64-bit range or for a tick count of 0; sub-tick
+// nanoseconds are dropped.
+std::optional<uint64_t> FileTimeFromInstant(const FileInstant& when);
+std::optional<FileInstant> InstantFromFileTime(uint64_t ticks);
 
 }  // namespace kalvento::platform

@@ -1,0 +1,152 @@
+#include "platform/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/paths.h"
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+namespace kalvento::platform {
+
+namespace {
+
+// lstat of a path; a trailing "/" is dropped first (it would follow a link) and then asks for
+// the object to be a folder.
+bool LstatNoFollow(const std::string& path, struct stat* st) {
+  if (path.empty()) return false;
+  const std::string target = WithoutTrailingSlash(path);
+  if (lstat(target.c_str(), st) != 0) return false;
+  return target.size() == path.size() || S_ISDIR(st->st_mode);
+}
+
+int RenameAt2NoReplace(const char* from, const char* to) {
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 28))
+  return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+#elif defined(SYS_renameat2)
+  return static_cast<int>(syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE));
+#else
+  errno = ENOSYS;
+  return -1;
+#endif
+}
+
+}  // namespace
+
+std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder) {
+  if (folder.empty()) return std::nullopt;
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  DIR* dir = fdopendir(fd);
+  if (dir == nullptr) {
+    close(fd);
+    return std::nullopt;
+  }
+
+  std::vector<FolderEntry> entries;
+  bool failed = false;
+  for (;;) {
+    errno = 0;
+    const dirent* entry = readdir(dir);
+    if (entry == nullptr) {
+      failed = errno != 0;
+      break;
+    }
+    const char* name = entry->d_name;
+    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+
+    unsigned char type = entry->d_type;
+    if (type == DT_UNKNOWN) {
+      // Some file systems (XFS without ftype, some network and FUSE ones) do not fill d_type.
+      struct stat st {};
+      if (fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+      if (S_ISREG(st.st_mode)) {
+        type = DT_REG;
+      } else if (S_ISDIR(st.st_mode)) {
+        type = DT_DIR;
+      }
+    }
+    if (type == DT_REG) {
+      entries.push_back(FolderEntry{std::string(name), false});
+    } else if (type == DT_DIR) {
+      entries.push_back(FolderEntry{std::string(name), true});
+    }
+    // Symbolic links, devices, pipes and sockets are left out.
+  }
+  closedir(dir);  // closes fd as well
+  if (failed) return std::nullopt;
+  return entries;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return LstatNoFollow(path, &st) && S_ISDIR(st.st_mode);
+}
+
+bool PathExists(const std::string& path) {
+  if (path.empty()) return false;
+  const std::string target = WithoutTrailingSlash(path);
+  struct stat st {};
+  if (lstat(target.c_str(), &st) != 0) return false;
+  // "x/" names a folder; a link there still is something of that name.
+  return target.size() == path.size() || S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode);
+}
+
+bool IsVolumeAvailable(const std::string& folder) {
+  if (folder.empty()) return false;
+  struct statvfs info {};
+  return statvfs(folder.c_str(), &info) == 0;
+}
+
+bool IsReadOnly(const std::string& path) {
+  struct stat st {};
+  return LstatNoFollow(path, &st) && (st.st_mode & S_IWUSR) == 0;
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+  if (from.empty() || to.empty()) return false;
+  if (RenameAt2NoReplace(from.c_str(), to.c_str()) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;  // EEXIST: the target is there
+
+  // The file system does not know RENAME_NOREPLACE (NFS, older FUSE file systems): a hard link
+  // is never made over an existing name. Files only; a folder cannot be linked.
+  struct stat st {};
+  if (lstat(from.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  if (linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 0) != 0) return false;
+  if (unlink(from.c_str()) == 0) return true;
+  // Leave things as they were rather than with two names for the file.
+  unlink(to.c_str());
+  return false;
+}
+
+bool MakeFolders(const std::string& folder) {
+  if (folder.empty()) return false;
+  const std::string target = WithoutTrailingSlash(folder);
+  struct stat st {};
+  if (stat(target.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+
+  // Create each missing level from the top down; "exists" is fine at every level.
+  size_t pos = target.front() == '/' ? 1 : 0;
+  while (pos <= target.size()) {
+    size_t next = target.find('/', pos);
+    if (next == std::string::npos) next = target.size();
+    if (next > pos) {
+      std::string level = target.substr(0, next);
+      if (mkdir(level.c_str(), 0777) != 0 && errno != EEXIST) return false;
+    }
+    pos = next + 1;
+  }
+  return stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace kalvento::platform
