@@ -3,10 +3,12 @@
 #include <array>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dates/filetime.h"
 #include "platform/clock.h"
+#include "texts/text_util.h"
 
 namespace kalvento {
 namespace {
@@ -40,23 +42,6 @@ int ClampToInt(int64_t value) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLowerLetter(char c) { return c >= 'a' && c <= 'z'; }
-
-std::string LowerAscii(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
-
-// Replaces every occurrence from left to right; replaced text is not searched again.
-void ReplaceAll(std::string& text, std::string_view token, std::string_view replacement) {
-  std::string::size_type pos = 0;
-  while ((pos = text.find(token, pos)) != std::string::npos) {
-    text.replace(pos, token.size(), replacement);
-    pos += replacement.size();
-  }
-}
 
 std::string ZeroPadded(int number, std::size_t width) {
   std::string digits = std::to_string(number);
@@ -145,16 +130,16 @@ std::string FormatDate(std::string_view mask, DateValue value) {
   const std::string year_text = std::to_string(r.year);
 
   std::string text(mask);
-  ReplaceAll(text, "%yyyy", ZeroPadded(r.year, 4));
-  ReplaceAll(text, "%yy",
+  text = ReplaceAll(std::move(text), "%yyyy", ZeroPadded(r.year, 4));
+  text = ReplaceAll(std::move(text), "%yy",
              year_text.size() <= 2 ? year_text : year_text.substr(year_text.size() - 2));
-  ReplaceAll(text, "%mm", ZeroPadded(r.month, 2));
-  ReplaceAll(text, "%dd", ZeroPadded(r.day, 2));
-  ReplaceAll(text, "%hh", ZeroPadded(r.hour, 2));
-  ReplaceAll(text, "%ii", ZeroPadded(r.minute, 2));
-  ReplaceAll(text, "%ss", ZeroPadded(r.second, 2));
-  ReplaceAll(text, "%mon", kMonthNames.substr(static_cast<std::size_t>(r.month - 1) * 3, 3));
-  ReplaceAll(text, "%day", kWeekdayNames.substr(weekday * 3, 3));
+  text = ReplaceAll(std::move(text), "%mm", ZeroPadded(r.month, 2));
+  text = ReplaceAll(std::move(text), "%dd", ZeroPadded(r.day, 2));
+  text = ReplaceAll(std::move(text), "%hh", ZeroPadded(r.hour, 2));
+  text = ReplaceAll(std::move(text), "%ii", ZeroPadded(r.minute, 2));
+  text = ReplaceAll(std::move(text), "%ss", ZeroPadded(r.second, 2));
+  text = ReplaceAll(std::move(text), "%mon", kMonthNames.substr(static_cast<std::size_t>(r.month - 1) * 3, 3));
+  text = ReplaceAll(std::move(text), "%day", kWeekdayNames.substr(weekday * 3, 3));
   return text;
 }
 
@@ -203,8 +188,8 @@ DateValue ParseDate(std::string_view mask, std::string_view text) {
 
 DateValue ParseDateFlexible(std::string_view mask_in, std::string_view text_in, int pivot,
                             bool allow_partial) {
-  const std::string mask = LowerAscii(mask_in);
-  std::string text = LowerAscii(text_in);
+  const std::string mask = AsciiLower(mask_in);
+  std::string text = AsciiLower(text_in);
   pivot = NormalPivot(pivot);
 
   if (mask.find("%mon") != std::string::npos) ReplaceMonthName(text);
