@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake make pkg-config git
+  g++ cmake make pkg-config git time bc
   libgtest-dev
   libpcre2-dev
   libexpat1-dev

@@ -15,9 +15,9 @@ namespace {
 const std::set<std::string, std::less<>> kValueOptions = {
     "--settings",         "--depth",          "--created",        "--modified",
     "--pattern-created",  "--pattern-modified", "--shift-created", "--shift-modified",
-    "--fixed-created",    "--fixed-modified"};
+    "--fixed-created",    "--fixed-modified", "--only"};
 const std::set<std::string, std::less<>> kSwitches = {"--no-recursive", "--no-created",
-                                                      "--no-modified", "--save"};
+                                                      "--no-modified", "--save", "--log"};
 
 std::string Refusal(std::string_view key, std::string_view detail) {
   return Text(key) + ": " + std::string(detail);
@@ -43,6 +43,8 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments) {
     options.command = Command::kAnalyse;
   } else if (command == "settings") {
     options.command = Command::kSettings;
+  } else if (command == "correct") {
+    options.command = Command::kCorrect;
   } else if (command == "help" || command == "--help" || command == "-h") {
     return {options, ""};
   } else {
@@ -55,9 +57,15 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments) {
       options.command = Command::kHelp;
       return {options, ""};
     }
+    if ((argument == "--log" || argument == "--only") && options.command != Command::kCorrect) {
+      outcome.error = Refusal("TXT00903", argument);
+      return outcome;
+    }
     if (kSwitches.count(argument)) {
       if (argument == "--save") {
         options.save = true;
+      } else if (argument == "--log") {
+        options.log = true;
       } else {
         options.overrides.push_back({argument, ""});
       }
@@ -69,13 +77,16 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments) {
       const std::string& value = arguments[++i];
       if (argument == "--settings") {
         options.settings_file = value;
+      } else if (argument == "--only") {
+        options.only.push_back(value);
       } else {
         options.overrides.push_back({argument, value});
       }
     } else if (argument.size() > 1 && argument[0] == '-' && argument != "-") {
       outcome.error = Refusal("TXT00903", argument);
       return outcome;
-    } else if (options.command == Command::kAnalyse && options.folder.empty()) {
+    } else if ((options.command == Command::kAnalyse || options.command == Command::kCorrect) &&
+               options.folder.empty()) {
       options.folder = argument;
     } else {
       outcome.error = Refusal("TXT00904", argument);

@@ -8,7 +8,7 @@
 
 namespace kalvento::cli {
 
-enum class Command { kAnalyse, kSettings, kHelp };
+enum class Command { kAnalyse, kSettings, kHelp, kCorrect };
 
 // One override of the settings, applied in the order given on the command line.
 struct Override {
@@ -21,6 +21,8 @@ struct Options {
   std::string folder;         // empty: the working folder
   std::string settings_file;  // empty: the settings file in the data folder
   bool save = false;
+  bool log = false;               // correct: write a log whatever the settings say
+  std::vector<std::string> only;  // correct: file-name globs of the rows to keep marked
   std::vector<Override> overrides;
 };
 

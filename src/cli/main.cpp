@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "cli/correct_command.h"
 #include "cli/terminal_view.h"
 #include "engine/analysis.h"
 #include "engine/settings_file.h"
@@ -111,6 +112,9 @@ int Main(const std::vector<std::string>& arguments) {
       return Refuse(Text("TXT00913") + ": " + settings_path);
     }
     return kExitDone;
+  }
+  if (options.command == Command::kCorrect) {
+    return RunCorrect(options, stored, settings_path, folders);
   }
   return RunAnalyse(options, stored, settings_path);
 }

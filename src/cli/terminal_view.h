@@ -23,6 +23,8 @@ class TerminalView : public RunView {
   bool AskYesNo(const std::string& title, const std::string& text, bool default_no) override;
   void ShowMessage(const std::string& title, const std::string& text, MessageKind kind) override;
   void SetWaitCursor(bool) override {}
+  // The command line leaves a written document to the user.
+  void OpenDocument(const std::string&) override {}
   void SetStatusText(const std::string&) override {}
   void SetFileCount(const std::string& text) override;
   std::string FileCount() const override { return file_count_; }

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <memory>
-#include <thread>
 
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -154,8 +152,6 @@ bool AnalysisRunner::AskStop() {
 bool AnalysisRunner::EveryEleventhFolderStop() {
   if (++folder_tick_ <= 10) return false;
   folder_tick_ = 0;
-  // A short breath keeps the window's queue alive on very large trees.
-  std::this_thread::sleep_for(std::chrono::milliseconds(1));
   return view_.PollEscapeKey() && AskStop();
 }
 

@@ -22,6 +22,8 @@ class RunView {
   virtual bool AskYesNo(const std::string& title, const std::string& text, bool default_no) = 0;
   virtual void ShowMessage(const std::string& title, const std::string& text, MessageKind kind) = 0;
   virtual void SetWaitCursor(bool on) = 0;
+  // Shows a written document (the PDF report) in the desktop's viewer for its type.
+  virtual void OpenDocument(const std::string& path) = 0;
 
   // Texts a run writes into the window's controls.
   virtual void SetStatusText(const std::string& text) = 0;
@@ -51,6 +53,7 @@ class SilentRunView : public RunView {
   bool AskYesNo(const std::string&, const std::string&, bool) override { return false; }
   void ShowMessage(const std::string&, const std::string&, MessageKind) override {}
   void SetWaitCursor(bool) override {}
+  void OpenDocument(const std::string&) override {}
   void SetStatusText(const std::string&) override {}
   void SetFileCount(const std::string& text) override { file_count_ = text; }
   std::string FileCount() const override { return file_count_; }

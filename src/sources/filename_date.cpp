@@ -146,8 +146,8 @@ DateValue FileNameDate(const FileNameMatcher& matcher, std::string_view file_nam
   const PCRE2_SIZE* range = pcre2_get_ovector_pointer(match_data);
   if (range[1] <= range[0]) return 0;
   const std::string_view text = std::string_view(name).substr(range[0], range[1] - range[0]);
-  if (matcher.strict_) return ParseDate(matcher.mask_, text);
   if (ReadsAsNow(text, matcher.mask_)) return 0;
+  if (matcher.strict_) return ParseDate(matcher.mask_, text);
   return ParseDateFlexible(matcher.mask_, text, pivot, false);
 }
 

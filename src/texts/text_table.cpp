@@ -352,6 +352,8 @@ constexpr Entry kCliTexts[] = {
      "Befehle:\r\n"
      "  analyse [ORDNER]   Analyse des Ordners (Vorgabe: aktueller Ordner); gibt die\r\n"
      "                     Ergebnisliste aus, eine Zeile je Eintrag, Felder durch Tabulator getrennt\r\n"
+     "  correct [ORDNER]   Analyse wie 'analyse', dann Korrektur aller markierten Dateien; gibt die\r\n"
+     "                     geänderte Ergebnisliste aus\r\n"
      "  settings           zeigt die wirksamen Einstellungen, wie die Einstellungsdatei sie enthält\r\n"
      "  help               zeigt diese Hilfe\r\n"
      "\r\n"
@@ -369,12 +371,16 @@ constexpr Entry kCliTexts[] = {
      "  --shift-modified ±H:MM:SS    ebenso für 'Geändert'\r\n"
      "  --fixed-created \"TT.MM.JJJJ,hh:mm:ss\"   festes Datum für 'Erstellt'\r\n"
      "  --fixed-modified \"TT.MM.JJJJ,hh:mm:ss\"  ebenso für 'Geändert'\r\n"
+     "  --log                        correct: ein Protokoll schreiben (wie CreateLog)\r\n"
+     "  --only MUSTER                correct: nur Dateien korrigieren, deren Name passt (z. B. \"*.jpg\");\r\n"
+     "                               mehrfach angebbar\r\n"
      "\r\n"
      "Quellen: \"DOCS created\", \"DOCS modified\", \"EXIF taken\", \"EXIF changed\", \"IPTC created\",\r\n"
      "\"XMP modified\", \"AV recorded\", FILENAME, SAMEDATE, CROSSDATE, FIXEDDATE\r\n"
      "\r\n"
      "Escape oder Strg+C hält einen Lauf nach Rückfrage an.\r\n"
-     "Rückgabewert: 0 fertig, 1 vom Benutzer abgebrochen, 2 fehlerhafte Angaben oder Ordner."},
+     "Rückgabewert: 0 fertig, 1 vom Benutzer abgebrochen, 2 fehlerhafte Angaben oder Ordner,\r\n"
+     "3 (correct) mindestens ein Datum konnte nicht geschrieben werden."},
     {"TXT00901", "Unbekannter Befehl"},
     {"TXT00902", "Diese Option verlangt einen Wert"},
     {"TXT00903", "Unbekannte Option"},
@@ -389,6 +395,9 @@ constexpr Entry kCliTexts[] = {
     {"TXT00912", "Der Ordner wurde nicht gefunden oder ist nicht lesbar"},
     {"TXT00913", "Die Einstellungsdatei konnte nicht geschrieben werden"},
     {"TXT00914", "Hilfe: kalvento-cli --help"},
+    {"TXT00920", "Protokoll"},
+    {"TXT00921", "Geschriebene Daten"},
+    {"TXT00922", "Nicht geschrieben"},
 };
 
 constexpr std::size_t kConfigCount = std::size(kConfigValues);
