@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/export_option.h"
 #include "engine/correction_settings.h"
 
 namespace kalvento::cli {
@@ -24,6 +25,7 @@ struct Options {
   bool log = false;               // correct: write a log whatever the settings say
   std::vector<std::string> only;  // correct: file-name globs of the rows to keep marked
   std::vector<Override> overrides;
+  ExportChoice export_choice;  // analyse, correct: taken out by TakeExportOptions
 };
 
 // The parsed command line, or an error text for the user (exit status 2).

@@ -86,6 +86,7 @@ int RunCorrect(const Options& options, StoredSettings& stored, const std::string
   }
   // A stopped analysis leaves a partial list: nothing is written from it.
   PrintList(list);
+  const int exported = ExportAfterRun(options.export_choice, list, analysis.folder, stored);
   if (analysed == AnalysisOutcome::kCompleted) {
     if (!corrected.log_path.empty()) PrintErr(Text("TXT00920") + ": " + corrected.log_path);
     PrintErr(Text("TXT00921") + ": " + std::to_string(corrected.dates_written) + ", " +
@@ -101,6 +102,7 @@ int RunCorrect(const Options& options, StoredSettings& stored, const std::string
     }
   }
   if (analysed == AnalysisOutcome::kStopped || corrected.stopped) return kExitStopped;
+  if (exported != 0) return exported;
   return corrected.writes_failed > 0 ? kExitWritesFailed : kExitDone;
 }
 

@@ -7,6 +7,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/correct_command.h"
+#include "cli/export_option.h"
 #include "cli/terminal_view.h"
 #include "engine/analysis.h"
 #include "engine/settings_file.h"
@@ -78,18 +79,26 @@ int RunAnalyse(const Options& options, StoredSettings& stored, const std::string
   std::string out;
   for (const ResultLine& line : list.lines) out.append(line.text).append("\n");
   Print(stdout, out);
+  const int exported = ExportAfterRun(options.export_choice, list, request.folder, stored);
   if (options.save) {
     stored.correction = request.settings;
     stored.last_directory = request.folder;
     if (!SaveSettings(settings_path, stored)) return Refuse(Text("TXT00913") + ": " + settings_path);
   }
+  if (exported != kExitDone) return exported;
   return outcome == AnalysisOutcome::kStopped ? kExitStopped : kExitDone;
 }
 
 int Main(const std::vector<std::string>& arguments) {
   FillTextTable();
-  const ParseOutcome parsed = ParseCommandLine(arguments);
+  std::vector<std::string> rest = arguments;
+  ExportChoice export_choice;
+  if (std::string error = TakeExportOptions(rest, export_choice); !error.empty()) {
+    return Refuse(error + "\n" + Text("TXT00914"));
+  }
+  ParseOutcome parsed = ParseCommandLine(rest);
   if (!parsed.options) return Refuse(parsed.error + "\n" + Text("TXT00914"));
+  parsed.options->export_choice = export_choice;
   const Options& options = *parsed.options;
   if (options.command == Command::kHelp) {
     Print(stdout, ReplaceAll(Text("TXT00900"), "\r\n", "\n") + "\n");

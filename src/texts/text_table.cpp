@@ -374,6 +374,11 @@ constexpr Entry kCliTexts[] = {
      "  --log                        correct: ein Protokoll schreiben (wie CreateLog)\r\n"
      "  --only MUSTER                correct: nur Dateien korrigieren, deren Name passt (z. B. \"*.jpg\");\r\n"
      "                               mehrfach angebbar\r\n"
+     "  --export DATEI               analyse, correct: die Ergebnisliste danach in die Datei exportieren\r\n"
+     "  --type pdf|txt|csv|xls       Exporttyp: PDF-Bericht, Text mit Tabulator, Text mit \";\",\r\n"
+     "                               Tabelle (Vorgabe: der gespeicherte); fehlt die Endung, wird sie angehängt\r\n"
+     "  --yes                        eine vorhandene Exportdatei ohne Rückfrage ersetzen (ohne Terminal\r\n"
+     "                               wird sie sonst nie ersetzt)\r\n"
      "\r\n"
      "Quellen: \"DOCS created\", \"DOCS modified\", \"EXIF taken\", \"EXIF changed\", \"IPTC created\",\r\n"
      "\"XMP modified\", \"AV recorded\", FILENAME, SAMEDATE, CROSSDATE, FIXEDDATE\r\n"
@@ -398,6 +403,14 @@ constexpr Entry kCliTexts[] = {
     {"TXT00920", "Protokoll"},
     {"TXT00921", "Geschriebene Daten"},
     {"TXT00922", "Nicht geschrieben"},
+    {"TXT00940", "Unbekannter Exporttyp (pdf, txt, csv oder xls)"},
+    {"TXT00941", "--type und --yes gelten nur zusammen mit --export"},
+    {"TXT00942", "--export gilt nur für analyse und correct"},
+    {"TXT00943", "Export geschrieben"},
+    {"TXT00944", "Export abgebrochen, die Datei enthält die Zeilen bis dahin"},
+    {"TXT00945", "Die vorhandene Datei wurde nicht ersetzt"},
+    {"TXT00946", "Die Datei ist vorhanden; ohne Terminal wird sie nur mit --yes ersetzt"},
+    {"TXT00947", "Die Exportdatei konnte nicht geschrieben werden"},
 };
 
 constexpr std::size_t kConfigCount = std::size(kConfigValues);
