@@ -15,7 +15,7 @@ build: deps
 
 run: build
 	bash scripts/make-samples.sh build/samples
-	$(RELEASE_DIR)/bin/kalvento-cli analyse --settings build/samples/Kalvento.ini \
+	$(RELEASE_DIR)/bin/kalvento-cli analyse --settings build/samples.ini \
 	  --created "FILENAME,SAMEDATE" --pattern-created "YYYY-MM-DD" \
 	  --modified "FILENAME,SAMEDATE" --pattern-modified "YYYY-MM-DD" build/samples/
 

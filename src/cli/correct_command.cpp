@@ -1,5 +1,7 @@
 #include "cli/correct_command.h"
 
+#include "cli/cli_common.h"
+
 #include <fnmatch.h>
 
 #include <cstdio>
@@ -13,29 +15,6 @@
 
 namespace kalvento::cli {
 namespace {
-
-constexpr int kExitDone = 0;
-constexpr int kExitStopped = 1;
-constexpr int kExitBadInput = 2;
-
-void PrintErr(const std::string& text) {
-  const std::string line = ReplaceAll(text, "\r\n", "\n") + "\n";
-  std::fwrite(line.data(), 1, line.size(), stderr);
-}
-
-void PrintList(const ResultList& list) {
-  std::string out;
-  for (const ResultLine& line : list.lines) out.append(line.text).append("\n");
-  std::fwrite(out.data(), 1, out.size(), stdout);
-}
-
-// The folder as `analyse` takes it: the working folder when none is given, a URL kept as it is
-// so that the run refuses it, a relative path against the working folder.
-std::string StartFolder(const std::string& given) {
-  if (given.empty()) return platform::WithTrailingSlash(platform::AbsolutePath("."));
-  if (given.find("://") != std::string::npos || platform::IsLocalAbsolutePath(given)) return given;
-  return platform::AbsolutePath(given);
-}
 
 bool MatchesAny(const std::string& name, const std::vector<std::string>& globs) {
   for (const std::string& glob : globs) {

@@ -1,5 +1,7 @@
 #include "cli/export_option.h"
 
+#include "cli/cli_common.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,10 +15,6 @@
 namespace kalvento::cli {
 namespace {
 
-constexpr int kExitDone = 0;
-constexpr int kExitStopped = 1;
-constexpr int kExitBadInput = 2;
-
 struct TypeName {
   std::string_view name;
   int type;
@@ -26,10 +24,6 @@ constexpr TypeName kTypeNames[] = {{"pdf", kExportPdf},
                                    {"csv", kExportTextSemicolon},
                                    {"xls", kExportSpreadsheet}};
 
-void PrintErr(const std::string& text) {
-  const std::string line = ReplaceAll(text, "\r\n", "\n") + "\n";
-  std::fwrite(line.data(), 1, line.size(), stderr);
-}
 
 // The terminal, except that the replace question is answered by --yes, and without a terminal
 // by No: a script never replaces a file it was not told to.

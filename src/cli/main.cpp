@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_common.h"
 #include "cli/cli_options.h"
 #include "cli/correct_command.h"
 #include "cli/export_option.h"
@@ -19,16 +20,12 @@
 namespace kalvento::cli {
 namespace {
 
-constexpr int kExitDone = 0;
-constexpr int kExitStopped = 1;
-constexpr int kExitBadInput = 2;
-
 void Print(FILE* stream, const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stream);
 }
 
 int Refuse(const std::string& message) {
-  Print(stderr, ReplaceAll(message, "\r\n", "\n") + "\n");
+  PrintErr(message);
   return kExitBadInput;
 }
 
@@ -54,12 +51,6 @@ std::string CheckFixedDates(const CorrectionSettings& settings) {
   return "";
 }
 
-std::string StartFolder(const std::string& given) {
-  if (given.empty()) return platform::WithTrailingSlash(platform::AbsolutePath("."));
-  // A URL stays as it is, so that the run refuses it; a relative path is the user's shorthand.
-  if (given.find("://") != std::string::npos || platform::IsLocalAbsolutePath(given)) return given;
-  return platform::AbsolutePath(given);
-}
 
 int RunAnalyse(const Options& options, StoredSettings& stored, const std::string& settings_path) {
   AnalysisRequest request;
@@ -76,9 +67,7 @@ int RunAnalyse(const Options& options, StoredSettings& stored, const std::string
   if (outcome == AnalysisOutcome::kNotStarted) {
     return Refuse(Text("TXT00912") + ": " + request.folder);
   }
-  std::string out;
-  for (const ResultLine& line : list.lines) out.append(line.text).append("\n");
-  Print(stdout, out);
+  PrintList(list);
   const int exported = ExportAfterRun(options.export_choice, list, request.folder, stored);
   if (options.save) {
     stored.correction = request.settings;

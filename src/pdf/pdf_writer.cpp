@@ -23,36 +23,6 @@ void OnLibraryError(HPDF_STATUS error_no, HPDF_STATUS detail_no, void* user_data
   static_cast<PdfWriter*>(user_data)->RecordError(error_no, detail_no);
 }
 
-// Length of the valid UTF-8 sequence at `pos` and its code point; 0 when none starts there.
-size_t DecodeAt(std::string_view text, size_t pos, uint32_t& code_point) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(pos);
-  size_t length = 0;
-  uint32_t min = 0;
-  if (lead < 0x80) {
-    code_point = lead;
-    return 1;
-  }
-  if ((lead & 0xE0) == 0xC0) {
-    length = 2, min = 0x80, code_point = lead & 0x1Fu;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3, min = 0x800, code_point = lead & 0x0Fu;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4, min = 0x10000, code_point = lead & 0x07u;
-  } else {
-    return 0;
-  }
-  if (pos + length > text.size()) return 0;
-  for (size_t i = 1; i < length; ++i) {
-    if ((byte(pos + i) & 0xC0) != 0x80) return 0;
-    code_point = (code_point << 6) | (byte(pos + i) & 0x3Fu);
-  }
-  if (code_point < min || code_point > 0x10FFFF || (code_point >= 0xD800 && code_point <= 0xDFFF)) {
-    return 0;
-  }
-  return length;
-}
-
 // Byte offsets of the characters of `text` (a byte that starts no valid sequence is one), and
 // the end.
 std::vector<size_t> CharacterStarts(std::string_view text) {
@@ -60,7 +30,7 @@ std::vector<size_t> CharacterStarts(std::string_view text) {
   uint32_t code_point = 0;
   for (size_t pos = 0; pos < text.size();) {
     starts.push_back(pos);
-    const size_t length = DecodeAt(text, pos, code_point);
+    const size_t length = DecodeUtf8At(text, pos, code_point);
     pos += length == 0 ? 1 : length;
   }
   starts.push_back(text.size());
@@ -266,7 +236,7 @@ const std::string& PdfWriter::Showable(std::string_view text) {
       ++pos;
       continue;
     }
-    const size_t length = DecodeAt(text, pos, code_point);
+    const size_t length = DecodeUtf8At(text, pos, code_point);
     // The font's codes are two bytes wide: nothing beyond U+FFFF; controls have no glyph.
     if (length == 0 || code_point < 0x20 || code_point == 0x7F || code_point > 0xFFFF) {
       showable_.append(text.substr(plain_from, pos - plain_from)).append(kReplacement);

@@ -53,33 +53,41 @@ std::string Latin1ToUtf8(std::string_view bytes) {
 
 namespace {
 
-// Length of the valid UTF-8 sequence at `pos`, or 0 when none starts there.
 size_t SequenceLength(std::string_view text, size_t pos) {
+  uint32_t code_point = 0;
+  return DecodeUtf8At(text, pos, code_point);
+}
+
+}  // namespace
+
+size_t DecodeUtf8At(std::string_view text, size_t pos, uint32_t& code_point) {
   const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
   const unsigned char lead = byte(pos);
-  if (lead < 0x80) return 1;
   size_t length = 0;
   uint32_t min = 0;
-  uint32_t cp = 0;
+  if (lead < 0x80) {
+    code_point = lead;
+    return 1;
+  }
   if ((lead & 0xE0) == 0xC0) {
-    length = 2, min = 0x80, cp = lead & 0x1F;
+    length = 2, min = 0x80, code_point = lead & 0x1Fu;
   } else if ((lead & 0xF0) == 0xE0) {
-    length = 3, min = 0x800, cp = lead & 0x0F;
+    length = 3, min = 0x800, code_point = lead & 0x0Fu;
   } else if ((lead & 0xF8) == 0xF0) {
-    length = 4, min = 0x10000, cp = lead & 0x07;
+    length = 4, min = 0x10000, code_point = lead & 0x07u;
   } else {
     return 0;
   }
   if (pos + length > text.size()) return 0;
   for (size_t i = 1; i < length; ++i) {
     if ((byte(pos + i) & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (byte(pos + i) & 0x3F);
+    code_point = (code_point << 6) | (byte(pos + i) & 0x3Fu);
   }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  if (code_point < min || code_point > 0x10FFFF || (code_point >= 0xD800 && code_point <= 0xDFFF)) {
+    return 0;
+  }
   return length;
 }
-
-}  // namespace
 
 size_t CodePointCount(std::string_view text) {
   size_t count = 0;

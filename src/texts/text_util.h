@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +19,9 @@ std::string Latin1ToUtf8(std::string_view bytes);
 // Number of Unicode code points; a byte that starts no valid sequence counts as one.
 size_t CodePointCount(std::string_view text);
 bool IsValidUtf8(std::string_view text);
+// Length of the valid UTF-8 sequence at `pos` (pos < size) and its code point; 0 when none
+// starts there.
+size_t DecodeUtf8At(std::string_view text, size_t pos, uint32_t& code_point);
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to);
 
 }  // namespace kalvento
