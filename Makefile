@@ -26,6 +26,8 @@ test: deps
 
 bench: build
 	bash bench/analysis.sh
+	bash bench/correction.sh
+	bash bench/exports.sh
 
 clean:
 	rm -rf build
