@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace kalvento::test {
@@ -50,5 +51,16 @@ namespace kalvento::test {
 bool PathExistsForTest(const std::string& path) {
   struct stat info;
   return lstat(path.c_str(), &info) == 0;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+long long ModifiedUnix(const std::string& path) {
+  struct stat info {};
+  if (lstat(path.c_str(), &info) != 0) return -1;
+  return info.st_mtim.tv_sec;
 }
 }  // namespace kalvento::test

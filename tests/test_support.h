@@ -30,4 +30,8 @@ void SetModifiedUnix(const std::string& path, long long unix_seconds);
 
 namespace kalvento::test {
 bool PathExistsForTest(const std::string& path);
+// The whole file's bytes; empty when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
+// The modification time in seconds since 1970 (not following a link); -1 when it cannot be read.
+long long ModifiedUnix(const std::string& path);
 }  // namespace kalvento::test

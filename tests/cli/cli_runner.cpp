@@ -1,5 +1,7 @@
 #include "cli_runner.h"
 
+#include "test_support.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -12,13 +14,6 @@ extern char** environ;
 
 namespace kalvento::test {
 namespace {
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 }  // namespace
 
@@ -57,8 +52,8 @@ CliResult RunCli(const std::vector<std::string>& arguments, const std::string& h
     result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
   posix_spawn_file_actions_destroy(&actions);
-  result.out = Slurp(out_path);
-  result.err = Slurp(err_path);
+  result.out = ReadFileBytes(out_path);
+  result.err = ReadFileBytes(err_path);
   unlink(out_path.c_str());
   unlink(err_path.c_str());
   return result;

@@ -29,19 +29,6 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-long long ModifiedUnix(const std::string& path) {
-  struct stat st {};
-  EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
-  return st.st_mtim.tv_sec;
-}
-
 // The row of `name` in the printed list, split into its fields.
 std::array<std::string, kColumnCount> RowOf(const std::string& out, const std::string& name) {
   for (const std::string& line : Lines(out)) {
@@ -87,9 +74,9 @@ TEST_F(CliCorrect, WritesTheProposalsAndPrintsTheRewrittenList) {
   const std::string b = File("b.txt");
   const auto result = Correct(kFixedModified);
   ASSERT_EQ(result.exit_code, 0) << result.err;
-  EXPECT_EQ(ModifiedUnix(a), kFixedUnix);
-  EXPECT_EQ(ModifiedUnix(b), kFixedUnix);
-  EXPECT_EQ(Slurp(a), "contents");
+  EXPECT_EQ(test::ModifiedUnix(a), kFixedUnix);
+  EXPECT_EQ(test::ModifiedUnix(b), kFixedUnix);
+  EXPECT_EQ(test::ReadFileBytes(a), "contents");
   const auto row = RowOf(result.out, "a.txt");
   EXPECT_EQ(row[3], "2019.07.14 18:03:55");
   EXPECT_EQ(row[4], "<- " + Text("GAD00316"));
@@ -107,9 +94,9 @@ TEST_F(CliCorrect, OnlyCorrectsTheFilesWhoseNameMatches) {
   arguments.insert(arguments.end(), {"--only", "a*", "--only", "*.md"});
   const auto result = Correct(arguments);
   ASSERT_EQ(result.exit_code, 0) << result.err;
-  EXPECT_EQ(ModifiedUnix(a), kFixedUnix);
-  EXPECT_EQ(ModifiedUnix(b), kOldUnix);
-  EXPECT_EQ(ModifiedUnix(c), kFixedUnix);
+  EXPECT_EQ(test::ModifiedUnix(a), kFixedUnix);
+  EXPECT_EQ(test::ModifiedUnix(b), kOldUnix);
+  EXPECT_EQ(test::ModifiedUnix(c), kFixedUnix);
   // The row left unmarked keeps its proposal.
   EXPECT_EQ(RowOf(result.out, "banana.jpg")[4], "2019.07.14 18:03:55");
 }
@@ -121,7 +108,7 @@ TEST_F(CliCorrect, AFailedWriteGivesExitStatusThree) {
       {"--no-modified", "--created", "FIXEDDATE", "--fixed-created", "14.07.2019,18:03:55"});
   EXPECT_EQ(result.exit_code, 3) << result.err;
   EXPECT_EQ(RowOf(result.out, "a.txt")[2], "!! " + Text("GAD00318"));
-  EXPECT_EQ(ModifiedUnix(a), kOldUnix);
+  EXPECT_EQ(test::ModifiedUnix(a), kOldUnix);
 }
 
 TEST_F(CliCorrect, LogIsWrittenWhenAskedAndSavedAsLastLog) {
@@ -147,7 +134,7 @@ TEST_F(CliCorrect, LogIsWrittenWhenAskedAndSavedAsLastLog) {
     const auto result = Correct(arguments);
     ASSERT_EQ(result.exit_code, 0) << result.err;
     const std::string log_path = ValueAfter(result.err, Text("TXT00920"));
-    const std::string settings = Slurp(settings_);
+    const std::string settings = test::ReadFileBytes(settings_);
     if (!c.log_expected) {
       EXPECT_EQ(log_path, "");
       EXPECT_NE(settings.find("LastLog = \r\n"), std::string::npos) << settings;
@@ -155,7 +142,7 @@ TEST_F(CliCorrect, LogIsWrittenWhenAskedAndSavedAsLastLog) {
     }
     ASSERT_EQ(log_path.rfind(logs_, 0), 0u) << result.err;
     const std::string name = log_path.substr(logs_.size());
-    EXPECT_NE(Slurp(log_path).find("\t2019.07.14 18:03:55\t" + a + "\r\n"), std::string::npos);
+    EXPECT_NE(test::ReadFileBytes(log_path).find("\t2019.07.14 18:03:55\t" + a + "\r\n"), std::string::npos);
     EXPECT_NE(settings.find("LastLog = " + name + "\r\n"), std::string::npos) << settings;
     std::remove(log_path.c_str());
   }

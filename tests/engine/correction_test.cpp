@@ -33,19 +33,6 @@ constexpr long long kOldUnix = 978307200;
 constexpr char kNewModified[] = "2019.07.14 18:03:55";
 constexpr long long kNewModifiedUnix = 1563120235;  // 16:03:55 UTC, summer time
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-long long ModifiedUnix(const std::string& path) {
-  struct stat st {};
-  EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
-  return st.st_mtim.tv_sec;
-}
-
 platform::FileTimes TimesOf(const std::string& path) {
   const auto times = platform::ReadFileTimes(path);
   EXPECT_TRUE(times.has_value()) << path;
@@ -139,11 +126,11 @@ TEST_F(CorrectionTest, WritesMarkedRowsRewritesThemAndLogsOnlyWhatWasWritten) {
 
   // On disk: Modified is the proposal; the unmarked and the unchanged files keep theirs.
   for (const std::string& path : {both, only_modified, read_only}) {
-    EXPECT_EQ(ModifiedUnix(path), kNewModifiedUnix) << path;
+    EXPECT_EQ(test::ModifiedUnix(path), kNewModifiedUnix) << path;
   }
-  EXPECT_EQ(ModifiedUnix(unmarked), kOldUnix);
-  EXPECT_EQ(ModifiedUnix(unchanged), kOldUnix);
-  EXPECT_EQ(Slurp(both), "contents of both.jpg");
+  EXPECT_EQ(test::ModifiedUnix(unmarked), kOldUnix);
+  EXPECT_EQ(test::ModifiedUnix(unchanged), kOldUnix);
+  EXPECT_EQ(test::ReadFileBytes(both), "contents of both.jpg");
 
   // Rows: this file system keeps no settable creation time, so Created fails with the reason.
   const std::string written = "<- " + Text("GAD00316");
@@ -165,7 +152,7 @@ TEST_F(CorrectionTest, WritesMarkedRowsRewritesThemAndLogsOnlyWhatWasWritten) {
   // A failed Created write logs the old date as its new one; both failing logs nothing.
   const std::string old_twice = std::string(kOldDate) + "\t" + kOldDate;
   const std::string modified_pair = std::string(kOldDate) + "\t" + kNewModified;
-  EXPECT_EQ(Slurp(outcome.log_path), LogStart() + old_twice + "\t" + modified_pair + "\t" + both +
+  EXPECT_EQ(test::ReadFileBytes(outcome.log_path), LogStart() + old_twice + "\t" + modified_pair + "\t" + both +
                                          "\r\n" + old_twice + "\t" + modified_pair + "\t" +
                                          only_modified + "\r\n" + old_twice + "\t" + modified_pair +
                                          "\t" + read_only + "\r\n" + LogEnd());
@@ -176,7 +163,7 @@ TEST_F(CorrectionTest, EmptyListWithLogAndTheEndState) {
   list.lines = {{"header", 1}, {" ", 0}};
   request_.create_log = true;
   const CorrectionOutcome outcome = Run(list);
-  EXPECT_EQ(Slurp(outcome.log_path), LogStart() + LogEnd());
+  EXPECT_EQ(test::ReadFileBytes(outcome.log_path), LogStart() + LogEnd());
   EXPECT_EQ(view_.correct_button, 0);
   EXPECT_EQ(view_.stop_hint, Text("GAD00341"));
   EXPECT_TRUE(view_.stop_hint_visible);
@@ -193,7 +180,7 @@ TEST_F(CorrectionTest, WithoutALogFolderTheRunGoesOnAndStillNamesTheLog) {
   request_.create_log = true;
   request_.folders.log = folders_.data + "missing/";
   const CorrectionOutcome outcome = Run(list);
-  EXPECT_EQ(ModifiedUnix(file), kNewModifiedUnix);
+  EXPECT_EQ(test::ModifiedUnix(file), kNewModifiedUnix);
   EXPECT_EQ(outcome.last_log, kRunLogName);
   EXPECT_EQ(outcome.log_path, "");
   EXPECT_FALSE(test::PathExistsForTest(request_.folders.log + kRunLogName));
@@ -229,8 +216,8 @@ TEST_F(CorrectionTest, AnalysedFolderIsCorrectedAndASecondRunWritesNothing) {
   const CorrectionOutcome outcome = Run(list);
   EXPECT_EQ(outcome.dates_written, 2);
   EXPECT_EQ(outcome.writes_failed, 0);
-  EXPECT_EQ(ModifiedUnix(first), kNewModifiedUnix);
-  EXPECT_EQ(ModifiedUnix(second), kNewModifiedUnix);
+  EXPECT_EQ(test::ModifiedUnix(first), kNewModifiedUnix);
+  EXPECT_EQ(test::ModifiedUnix(second), kNewModifiedUnix);
   ASSERT_EQ(list.lines.size(), 6u);
   EXPECT_EQ(SplitRow(list.lines[3].text)[4], "<- " + Text("GAD00316"));
 
@@ -238,7 +225,7 @@ TEST_F(CorrectionTest, AnalysedFolderIsCorrectedAndASecondRunWritesNothing) {
   test::SetModifiedUnix(first, kOldUnix);
   const CorrectionOutcome again = Run(list);
   EXPECT_EQ(again.dates_written, 0);
-  EXPECT_EQ(ModifiedUnix(first), kOldUnix);
+  EXPECT_EQ(test::ModifiedUnix(first), kOldUnix);
   EXPECT_EQ(SplitRow(list.lines[3].text)[4], "");
 }
 
@@ -359,7 +346,7 @@ TEST_F(CorrectionTest, RenamesAfterTheDate) {
     EXPECT_EQ(SplitRow(list.lines[3].text)[0], c.name);
     for (const std::string& name : c.expected) {
       if (std::find(c.others.begin(), c.others.end(), name) != c.others.end()) {
-        EXPECT_EQ(Slurp(photos + name), "other") << name;
+        EXPECT_EQ(test::ReadFileBytes(photos + name), "other") << name;
       }
     }
   }
@@ -429,7 +416,7 @@ TEST_F(CorrectionTest, EmptyFolderKeepsItsDates) {
   request_.folder_date_created = true;
   request_.folder_date_modified = true;
   Run(list);
-  EXPECT_EQ(ModifiedUnix(folder), kOldUnix);
+  EXPECT_EQ(test::ModifiedUnix(folder), kOldUnix);
 }
 
 TEST_F(CorrectionTest, SubfoldersAreDatedBeforeTheirParents) {
@@ -447,8 +434,8 @@ TEST_F(CorrectionTest, SubfoldersAreDatedBeforeTheirParents) {
   request_.folder_date_created = true;  // cannot be written here; Modified still is
   request_.folder_date_modified = true;
   Run(list);
-  EXPECT_EQ(ModifiedUnix(sub), kFuture);
-  EXPECT_EQ(ModifiedUnix(root), kFuture);
+  EXPECT_EQ(test::ModifiedUnix(sub), kFuture);
+  EXPECT_EQ(test::ModifiedUnix(root), kFuture);
   EXPECT_EQ(view_.stop_hint, Text("GAD00341"));
 }
 
@@ -478,12 +465,12 @@ TEST_F(CorrectionTest, EscapeAsksAndYesStopsBeforeTheNextRow) {
     EXPECT_EQ(view.questions[0].title, Text("TXT00081"));
     EXPECT_EQ(view.questions[0].text, Text("TXT00088"));
     EXPECT_EQ(outcome.stopped, yes);
-    EXPECT_EQ(ModifiedUnix(photos + "b.jpg"), kNewModifiedUnix);
-    EXPECT_EQ(ModifiedUnix(photos + "c.jpg"), yes ? kOldUnix : kNewModifiedUnix);
+    EXPECT_EQ(test::ModifiedUnix(photos + "b.jpg"), kNewModifiedUnix);
+    EXPECT_EQ(test::ModifiedUnix(photos + "c.jpg"), yes ? kOldUnix : kNewModifiedUnix);
     EXPECT_EQ(SplitRow(list.lines[5].text)[4], yes ? kNewModified : "<- " + Text("GAD00316"));
     // The folder pass is skipped after a stop.
-    EXPECT_EQ(ModifiedUnix(photos) == kOldUnix, yes);
-    const std::string log = Slurp(outcome.log_path);
+    EXPECT_EQ(test::ModifiedUnix(photos) == kOldUnix, yes);
+    const std::string log = test::ReadFileBytes(outcome.log_path);
     const std::string stop_note = "\r\n" + Text("TXT00400") + "\r\n" + LogEnd();
     EXPECT_EQ(log.size() > stop_note.size() &&
                   log.compare(log.size() - stop_note.size(), stop_note.size(), stop_note) == 0,

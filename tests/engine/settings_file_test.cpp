@@ -11,13 +11,6 @@
 namespace kalvento {
 namespace {
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
 StoredSettings Edited() {
   StoredSettings settings = DefaultSettings("/home/ann/Dokumente/");
   CorrectionSettings& c = settings.correction;
@@ -48,11 +41,11 @@ TEST(SettingsFile, SavedAndLoadedAgainIsByteIdentical) {
   const std::string path = folder.path() + "Kalvento.ini";
   const StoredSettings original = Edited();
   ASSERT_TRUE(SaveSettings(path, original));
-  const std::string first = ReadAll(path);
+  const std::string first = test::ReadFileBytes(path);
   const StoredSettings loaded = LoadSettings(path, "/elsewhere/");
   EXPECT_EQ(loaded, original);
   ASSERT_TRUE(SaveSettings(path, loaded));
-  EXPECT_EQ(ReadAll(path), first);
+  EXPECT_EQ(test::ReadFileBytes(path), first);
   EXPECT_FALSE(test::PathExistsForTest(path + ".new"));
 }
 

@@ -144,7 +144,7 @@ TEST(PdfReportTest, NoKeepsTheOldFileAndAStopSavesTheRowsSoFar) {
   declining.answer_yes = false;
   EXPECT_EQ(ExportPdfReport(test::ListOfLines(10), Request(path), declining),
             ExportOutcome::kDeclined);
-  EXPECT_EQ(test::ReadBytes(path), "old");
+  EXPECT_EQ(test::ReadFileBytes(path), "old");
   EXPECT_TRUE(declining.opened_documents.empty());
 
   test::RecordingView stopping;

@@ -17,11 +17,6 @@
 namespace kalvento {
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // What Expat reads from a workbook: the styles, the columns and the rows with their cells.
 struct Workbook {
   bool well_formed = false;
@@ -95,7 +90,7 @@ Workbook Export(const ResultList& list, test::RecordingView& view, std::string* 
   test::TempFolder folder;
   const std::string path = folder.path() + "list.xls";
   EXPECT_NE(ExportSpreadsheet(list, path, view), ExportOutcome::kNotWritten);
-  const std::string written = ReadBytes(path);
+  const std::string written = test::ReadFileBytes(path);
   if (bytes != nullptr) *bytes = written;
   return WorkbookReader::Read(written);
 }
@@ -116,7 +111,7 @@ TEST(SpreadsheetExportTest, ASmallListGivesExactlyTheExpectedFile) {
   test::RecordingView view;
   std::string bytes;
   const Workbook book = Export(SmallList(), view, &bytes);
-  EXPECT_EQ(bytes, ReadBytes(std::string(KALVENTO_FIXTURES) + "/export/small.xls"));
+  EXPECT_EQ(bytes, test::ReadFileBytes(std::string(KALVENTO_FIXTURES) + "/export/small.xls"));
   EXPECT_TRUE(book.well_formed) << book.error;
   EXPECT_TRUE(view.progress.empty());
 }
@@ -249,7 +244,7 @@ TEST(SpreadsheetExportTest, TheEmptyListHasTheSevenStylesAndNoColumnsOrRows) {
       "<Worksheet ss:Name=\"Tab1\" ss:Protected=\"0\" ss:RightToLeft=\"0\">\r\n"
       "<Table ss:DefaultColumnWidth=\"60\" ss:DefaultRowHeight=\"15\">\r\n"
       "</Table>\r\n</Worksheet>\r\n</Workbook>\r\n";
-  EXPECT_EQ(ReadBytes(path), expected);
+  EXPECT_EQ(test::ReadFileBytes(path), expected);
 }
 
 TEST(SpreadsheetExportTest, AStopStillLeavesACompleteWorkbook) {
@@ -270,7 +265,7 @@ TEST(SpreadsheetExportTest, AnExistingFileIsKeptOnNoAndAnUncreatableOneIsSkipped
   test::RecordingView view;
   view.answer_yes = false;
   EXPECT_EQ(ExportSpreadsheet(SmallList(), path, view), ExportOutcome::kDeclined);
-  EXPECT_EQ(ReadBytes(path), "old");
+  EXPECT_EQ(test::ReadFileBytes(path), "old");
   ASSERT_EQ(view.questions.size(), 1u);
   EXPECT_EQ(view.questions[0].text, Text("TXT00091") + "\r\n\r\nkeep.xls");
 
@@ -306,7 +301,7 @@ TEST(SpreadsheetWriterTest, AttributesKeepTheirOrderAndEmptyOnesAreLeftOut) {
   EXPECT_EQ(writer.BeginRow("", ""), 1);
   EXPECT_EQ(writer.Cell("1+1", "", "", "=1+1"), 1);
   EXPECT_EQ(writer.CloseWorkbook(), 1);
-  const std::string bytes = ReadBytes(path);
+  const std::string bytes = test::ReadFileBytes(path);
   const std::string body = bytes.substr(bytes.find("<Style "));
   EXPECT_EQ(body,
             "<Style ss:ID=\"id\" ss:Name=\"name\" ss:Parent=\"parent\">\r\n"

@@ -13,13 +13,8 @@
 namespace kalvento {
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 std::string Fixture(const std::string& name) {
-  return ReadBytes(std::string(KALVENTO_FIXTURES) + "/export/" + name);
+  return test::ReadFileBytes(std::string(KALVENTO_FIXTURES) + "/export/" + name);
 }
 
 // A list with what the text export must keep: trailing and inner blanks, an empty CreatedNew,
@@ -50,7 +45,7 @@ TEST(TextExportTest, WholeFilesForTabAndSemicolonMatchTheExpectedBytes) {
     const std::string path = folder.path() + "list.txt";
     test::RecordingView view;
     EXPECT_EQ(ExportText(SampleList(), path, c.separator, view), ExportOutcome::kWritten);
-    EXPECT_EQ(ReadBytes(path), Fixture(c.fixture)) << c.fixture;
+    EXPECT_EQ(test::ReadFileBytes(path), Fixture(c.fixture)) << c.fixture;
     EXPECT_TRUE(view.questions.empty());
     EXPECT_TRUE(view.progress.empty());
   }
@@ -81,7 +76,7 @@ TEST(TextExportTest, RowsBecomeLinesWithTrimmedFieldsAndCrLf) {
     std::string header = list.lines[0].text;
     if (!c.separator.empty()) std::replace(header.begin(), header.end(), '\t', c.separator[0]);
     if (c.separator.empty()) std::replace(header.begin(), header.end(), '\t', ' ');
-    EXPECT_EQ(ReadBytes(path), header + "\r\n\r\n" + c.expected_tail) << c.expected_tail;
+    EXPECT_EQ(test::ReadFileBytes(path), header + "\r\n\r\n" + c.expected_tail) << c.expected_tail;
   }
 }
 
@@ -90,12 +85,12 @@ TEST(TextExportTest, TheThreeRowListGivesThreeLinesAndTheEmptyListAnEmptyFile) {
   test::RecordingView view;
   ResultList three = test::MakeList({"/home/ann/"});
   ASSERT_EQ(ExportText(three, folder.path() + "three.txt", "\t", view), ExportOutcome::kWritten);
-  EXPECT_EQ(ReadBytes(folder.path() + "three.txt"), three.lines[0].text + "\r\n\r\n/home/ann/\r\n");
+  EXPECT_EQ(test::ReadFileBytes(folder.path() + "three.txt"), three.lines[0].text + "\r\n\r\n/home/ann/\r\n");
 
   const std::string empty = folder.path() + "empty.txt";
   ASSERT_EQ(ExportText(ResultList{}, empty, "\t", view), ExportOutcome::kWritten);
   EXPECT_TRUE(test::PathExistsForTest(empty));
-  EXPECT_EQ(ReadBytes(empty), "");
+  EXPECT_EQ(test::ReadFileBytes(empty), "");
   EXPECT_FALSE(view.wait_cursor);
 }
 
@@ -113,10 +108,10 @@ TEST(TextExportTest, AnExistingFileIsReplacedOnlyAfterYes) {
     EXPECT_EQ(view.questions[0].text, Text("TXT00091") + "\r\n\r\nold list.txt");
     if (yes) {
       EXPECT_EQ(outcome, ExportOutcome::kWritten);
-      EXPECT_TRUE(ReadBytes(path).ends_with("\r\n\r\n/a/\r\n"));
+      EXPECT_TRUE(test::ReadFileBytes(path).ends_with("\r\n\r\n/a/\r\n"));
     } else {
       EXPECT_EQ(outcome, ExportOutcome::kDeclined);
-      EXPECT_EQ(ReadBytes(path), old_bytes);
+      EXPECT_EQ(test::ReadFileBytes(path), old_bytes);
       EXPECT_EQ(view.polls, 0);
     }
   }
@@ -148,11 +143,11 @@ TEST(TextExportTest, EscapeWithYesKeepsTheLinesBeforeTheStopAndNoGoesOn) {
     EXPECT_EQ(view.questions[0].text, Text("TXT00082"));
     if (yes) {
       EXPECT_EQ(outcome, ExportOutcome::kStopped);
-      EXPECT_EQ(ReadBytes(path), list.lines[0].text + "\r\n\r\n");
+      EXPECT_EQ(test::ReadFileBytes(path), list.lines[0].text + "\r\n\r\n");
       EXPECT_EQ(view.polls, 3);
     } else {
       EXPECT_EQ(outcome, ExportOutcome::kWritten);
-      EXPECT_EQ(ReadBytes(path), list.lines[0].text + "\r\n\r\n/a/\r\none\r\ntwo\r\n");
+      EXPECT_EQ(test::ReadFileBytes(path), list.lines[0].text + "\r\n\r\n/a/\r\none\r\ntwo\r\n");
       EXPECT_EQ(view.polls, 5);
     }
   }

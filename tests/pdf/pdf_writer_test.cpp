@@ -13,7 +13,7 @@ namespace kalvento::pdf {
 namespace {
 
 using test::PdfText;
-using test::ReadBytes;
+using test::ReadFileBytes;
 using test::ReadPdfInfo;
 
 // A started document with one page, the usual report settings and a monospaced font.
@@ -64,7 +64,7 @@ TEST(PdfWriterTest, NonAsciiAndBadBytesShowWithTheEmbeddedFontInCompressedStream
   const std::string fonts = test::RunTool("pdffonts", {path}).out;
   EXPECT_NE(fonts.find("CID TrueType"), std::string::npos) << fonts;
   EXPECT_EQ(fonts.find(" no  "), std::string::npos) << "every font embedded:\n" << fonts;
-  const std::string bytes = ReadBytes(path);
+  const std::string bytes = ReadFileBytes(path);
   EXPECT_NE(bytes.find("/FlateDecode"), std::string::npos);
   EXPECT_EQ(bytes.find("Tj\nET"), std::string::npos) << "content stream left uncompressed";
 }
@@ -89,7 +89,7 @@ TEST(PdfWriterTest, PageFormatOrientationInformationAndViewerPreferences) {
   EXPECT_EQ(info.title, "/home/jürgen/Bilder/");
   EXPECT_EQ(info.creator, "Kalvento");
   EXPECT_EQ(info.subject, "Ergebnisliste");
-  const std::string bytes = ReadBytes(path);
+  const std::string bytes = ReadFileBytes(path);
   EXPECT_NE(bytes.find("/PageLayout /OneColumn"), std::string::npos);
   EXPECT_NE(bytes.find("/OpenAction"), std::string::npos);
   EXPECT_NE(bytes.find("/Fit"), std::string::npos);
@@ -195,9 +195,9 @@ TEST(PdfWriterTest, AFailedSaveLeavesTheOldFile) {
   folder.WriteFile("blocked.pdf/keep", "x");
   EXPECT_FALSE(writer.Save(folder.path() + "blocked.pdf"));
   EXPECT_TRUE(test::PathExistsForTest(blocked + "keep"));
-  EXPECT_EQ(ReadBytes(old_file), "old contents");
+  EXPECT_EQ(ReadFileBytes(old_file), "old contents");
   ASSERT_TRUE(writer.Save(old_file));
-  EXPECT_EQ(ReadBytes(old_file).substr(0, 5), "%PDF-");
+  EXPECT_EQ(ReadFileBytes(old_file).substr(0, 5), "%PDF-");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "test_support.h"
+
 // pdfinfo and pdftotext (poppler-utils) read back what the writer produced. A missing tool
 // fails the test that needs it.
 
@@ -103,9 +105,5 @@ inline std::string PdfText(const std::string& path, int first = 1, int last = 0)
   return text.out;
 }
 
-inline std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 }  // namespace kalvento::test

@@ -26,13 +26,6 @@ void SetTimes(const std::string& path, FileInstant accessed, FileInstant modifie
   ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), ts, AT_SYMLINK_NOFOLLOW), 0) << path;
 }
 
-std::string Contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
 TEST(FileTimes, ReadsTheTimesOfAFileAndAFolder) {
   TempFolder tmp;
   const std::string file = tmp.WriteFile("a.txt", "abc");
@@ -82,7 +75,7 @@ TEST(FileTimes, WritingModifiedLeavesAccessedAloneAndViceVersa) {
   EXPECT_EQ(after_accessed->accessed, (FileInstant{1200000000, 0}));
   EXPECT_EQ(after_accessed->modified, (FileInstant{1300000000, 987654321}));
   EXPECT_EQ(after_accessed->created, after_modified->created);
-  EXPECT_EQ(Contents(file), "contents");
+  EXPECT_EQ(test::ReadFileBytes(file), "contents");
 }
 
 TEST(FileTimes, WritesTheTimesOfAFolder) {
@@ -118,7 +111,7 @@ TEST(FileTimes, CreatedCannotBeWrittenOnThisFileSystemAndNothingChanges) {
   EXPECT_EQ(after->created, before->created);
   EXPECT_EQ(after->modified, before->modified);
   EXPECT_EQ(after->accessed, before->accessed);
-  EXPECT_EQ(Contents(file), "contents");
+  EXPECT_EQ(test::ReadFileBytes(file), "contents");
 }
 
 TEST(FileTimes, MissingPathGivesNothingAndWritesNothing) {

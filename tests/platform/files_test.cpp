@@ -17,13 +17,6 @@ namespace {
 
 using test::TempFolder;
 
-std::string Contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
 std::vector<std::string> Names(const std::vector<FolderEntry>& entries, bool folders) {
   std::vector<std::string> names;
   for (const auto& entry : entries) {
@@ -160,7 +153,7 @@ TEST(RenameNoReplace, RenamesToAFreeName) {
   const std::string to = tmp.path() + "20190714_IMG_0001.jpg";
   EXPECT_TRUE(RenameNoReplace(from, to));
   EXPECT_FALSE(PathExists(from));
-  EXPECT_EQ(Contents(to), "photo");
+  EXPECT_EQ(test::ReadFileBytes(to), "photo");
 }
 
 TEST(RenameNoReplace, RefusesAnExistingTargetAndLeavesBothIntact) {
@@ -171,15 +164,15 @@ TEST(RenameNoReplace, RefusesAnExistingTargetAndLeavesBothIntact) {
   EXPECT_FALSE(RenameNoReplace(from, to));
   EXPECT_FALSE(RenameNoReplace(from, folder.substr(0, folder.size() - 1)));
   EXPECT_FALSE(RenameNoReplace(from, from));
-  EXPECT_EQ(Contents(from), "first");
-  EXPECT_EQ(Contents(to), "second");
+  EXPECT_EQ(test::ReadFileBytes(from), "first");
+  EXPECT_EQ(test::ReadFileBytes(to), "second");
   EXPECT_TRUE(IsFolder(folder));
 
   // Even a dangling link is something of that name.
   const std::string dangling = tmp.path() + "dangling.jpg";
   ASSERT_EQ(symlink("nowhere", dangling.c_str()), 0);
   EXPECT_FALSE(RenameNoReplace(from, dangling));
-  EXPECT_EQ(Contents(from), "first");
+  EXPECT_EQ(test::ReadFileBytes(from), "first");
 }
 
 TEST(RenameNoReplace, AMissingSourceFails) {
