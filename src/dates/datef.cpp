@@ -120,8 +120,30 @@ int HourOf(DateValue value) { return SplitDate(value).hour; }
 int MinuteOf(DateValue value) { return SplitDate(value).minute; }
 int SecondOf(DateValue value) { return SplitDate(value).second; }
 
+namespace {
+
+void PutDigits(char* out, int value, int width) {
+  for (int i = width - 1; i >= 0; --i, value /= 10) out[i] = static_cast<char>('0' + value % 10);
+}
+
+// The display mask is formatted for every cell of every run: straight into its fixed layout.
+std::string FormatDisplayDate(const CalendarRecord& r) {
+  std::string text = "0000.00.00 00:00:00";
+  PutDigits(&text[0], r.year, 4);
+  PutDigits(&text[5], r.month, 2);
+  PutDigits(&text[8], r.day, 2);
+  PutDigits(&text[11], r.hour, 2);
+  PutDigits(&text[14], r.minute, 2);
+  PutDigits(&text[17], r.second, 2);
+  return text;
+}
+
+}  // namespace
+
 std::string FormatDate(std::string_view mask, DateValue value) {
   const CalendarRecord r = SplitDate(value);
+  // Split years run from 1601 to 9999, four digits, as the general path pads them.
+  if (mask == kDisplayMask) return FormatDisplayDate(r);
   // The weekday of the value; for a negative value (now) that of the date just split, so that
   // "%day" names the same day as the other fields.
   const int64_t day_number =
@@ -304,11 +326,14 @@ int SetFileDate(const std::string& path, FileDateKind kind, DateValue value) {
 bool ReadFileDates(const std::string& path, FileDates& dates) {
   dates = FileDates{};
   const std::optional<platform::FileTimes> times = platform::ReadFileTimes(path);
-  if (!times) return false;
+  return times && FileDatesFromTimes(*times, dates);
+}
+
+bool FileDatesFromTimes(const platform::FileTimes& times, FileDates& dates) {
   const std::array<std::pair<const platform::FileInstant*, DateValue*>, 3> slots = {{
-      {&times->created, &dates.created},
-      {&times->modified, &dates.modified},
-      {&times->accessed, &dates.accessed},
+      {&times.created, &dates.created},
+      {&times.modified, &dates.modified},
+      {&times.accessed, &dates.accessed},
   }};
   for (const auto& [instant, target] : slots) {
     // A time that a FILETIME cannot hold (before 1601) fails the conversion, as on Windows.

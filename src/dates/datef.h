@@ -67,6 +67,8 @@ int64_t DecimalValue(std::string_view text);
 int SetFileDate(const std::string& path, FileDateKind kind, DateValue value);
 // Empty (all 0) and false when the times cannot be read.
 bool ReadFileDates(const std::string& path, FileDates& dates);
+// The same from times already read (a folder listing with times).
+bool FileDatesFromTimes(const platform::FileTimes& times, FileDates& dates);
 DateValue ToLocalFromUtc(DateValue utc_value);
 
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -61,7 +62,7 @@ class AnalysisRunner {
  private:
   void TakeRunState();
   bool ScanFolders();
-  bool AnalyseOneFolder(const std::string& folder);
+  bool AnalyseOneFolder(size_t index);
   void AnalyseFile(const std::string& folder, const FileItem& file);
   void DispatchReader(const std::string& path, std::string_view name);
   void Offer(std::string_view code, DateValue date, std::string_view info_key);
@@ -78,6 +79,9 @@ class AnalysisRunner {
   bool need_documents_ = false;
   bool need_images_ = false;
   bool need_audio_video_ = false;
+  // What the scan read of each folder (files with their times), by folder-list index, so that
+  // the per-folder pass does not read the folder a second time. Empty: not read yet.
+  std::vector<std::optional<std::vector<platform::FolderEntry>>> listings_;
   int folder_tick_ = 0;
   bool width_grew_ = false;
   bool stopped_in_scan_ = false;
@@ -174,6 +178,9 @@ bool AnalysisRunner::ScanFolders() {
   folders.clear();
   folders.reserve(kFolderListStep);
   folders.push_back(request_.folder);
+  listings_.clear();
+  listings_.reserve(kFolderListStep);
+  listings_.emplace_back();
   int& depth_limit = request_.settings.depth_limit;
   const int base = platform::FolderDepth(request_.folder);
   if (depth_limit != 0 && base > depth_limit) {
@@ -185,12 +192,17 @@ bool AnalysisRunner::ScanFolders() {
   const bool recursive = request_.settings.recursive;
   for (size_t i = 0; i < folders.size(); ++i) {
     if (recursive && (depth_limit == 0 || platform::FolderDepth(folders[i]) < depth_limit)) {
-      if (auto entries = platform::ListFolder(folders[i])) {
+      listings_[i] = platform::ListFolder(folders[i], true);
+      if (listings_[i]) {
         const std::string parent = folders[i];
-        for (const platform::FolderEntry& entry : *entries) {
+        for (const platform::FolderEntry& entry : *listings_[i]) {
           if (!entry.is_folder || !IsListableName(entry.name)) continue;
-          if (folders.size() == folders.capacity()) folders.reserve(folders.size() + kFolderListStep);
+          if (folders.size() == folders.capacity()) {
+            folders.reserve(folders.size() + kFolderListStep);
+            listings_.reserve(folders.size() + kFolderListStep);
+          }
           folders.push_back(parent + entry.name + "/");
+          listings_.emplace_back();
         }
       }
     }
@@ -200,9 +212,22 @@ bool AnalysisRunner::ScanFolders() {
       return true;
     }
   }
-  folders.shrink_to_fit();
-  std::stable_sort(folders.begin(), folders.end(),
-                   [](const std::string& a, const std::string& b) { return platform::NaturalLess(a, b); });
+  // Sort the folders and their listings together.
+  std::vector<size_t> order(folders.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return platform::NaturalLess(folders[a], folders[b]);
+  });
+  std::vector<std::string> sorted_folders;
+  std::vector<std::optional<std::vector<platform::FolderEntry>>> sorted_listings;
+  sorted_folders.reserve(order.size());
+  sorted_listings.reserve(order.size());
+  for (size_t i : order) {
+    sorted_folders.push_back(std::move(folders[i]));
+    sorted_listings.push_back(std::move(listings_[i]));
+  }
+  folders = std::move(sorted_folders);
+  listings_ = std::move(sorted_listings);
   return false;
 }
 
@@ -311,15 +336,18 @@ void AnalysisRunner::AnalyseFile(const std::string& folder, const FileItem& file
   AddLine(JoinRow(cells), 1);
 }
 
-bool AnalysisRunner::AnalyseOneFolder(const std::string& folder) {
+bool AnalysisRunner::AnalyseOneFolder(size_t index) {
   if (EveryEleventhFolderStop()) return true;
+  const std::string& folder = list_.folders[index];
+  std::optional<std::vector<platform::FolderEntry>> entries = std::move(listings_[index]);
+  if (!entries) entries = platform::ListFolder(folder, true);
   std::vector<FileItem> files;
-  if (auto entries = platform::ListFolder(folder)) {
+  if (entries) {
     files.reserve(entries->size());
     for (platform::FolderEntry& entry : *entries) {
       if (entry.is_folder || !IsListableName(entry.name)) continue;
       FileItem item{std::move(entry.name), {}};
-      ReadFileDates(folder + item.name, item.dates);
+      if (entry.times) FileDatesFromTimes(*entry.times, item.dates);  // unreadable: dates stay 0
       files.push_back(std::move(item));
     }
   }
@@ -367,7 +395,7 @@ bool AnalysisRunner::Run() {
   bool stopped = ScanFolders();
   stopped_in_scan_ = stopped;
   for (size_t i = 0; !stopped && i < list_.folders.size(); ++i) {
-    stopped = AnalyseOneFolder(list_.folders[i]);
+    stopped = AnalyseOneFolder(i);
   }
 
   if (!stopped_in_scan_) {

@@ -43,11 +43,6 @@ std::optional<FileInstant> ReadCreationAttribute(const std::string& path) {
   return std::nullopt;
 }
 
-// Checks that a path written with a trailing "/" names a folder itself, not a link to one.
-bool TrailingSlashHolds(const std::string& original, const std::string& stripped, mode_t mode) {
-  return original.size() == stripped.size() || S_ISDIR(mode);
-}
-
 }  // namespace
 
 std::optional<uint64_t> FileTimeFromInstant(const FileInstant& when) {
@@ -67,15 +62,17 @@ std::optional<FileInstant> InstantFromFileTime(uint64_t ticks) {
                      static_cast<int32_t>((value % kTicksPerSecond) * 100)};
 }
 
-std::optional<FileTimes> ReadFileTimes(const std::string& path) {
-  if (path.empty()) return std::nullopt;
-  const std::string target = WithoutTrailingSlash(path);
+namespace {
 
+// The times of `name` in the folder opened as `folder_fd` (AT_FDCWD: `name` is the path);
+// `path` is the same file's full path, for the creation-time attribute.
+std::optional<FileTimes> ReadTimesAt(int folder_fd, const char* name, const std::string& path,
+                                     bool must_be_folder) {
   FileTimes times;
   bool have_birth = false;
   mode_t mode = 0;
   struct statx stx {};
-  if (statx(AT_FDCWD, target.c_str(), AT_SYMLINK_NOFOLLOW | AT_STATX_SYNC_AS_STAT,
+  if (statx(folder_fd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_SYNC_AS_STAT,
             STATX_TYPE | STATX_BTIME | STATX_MTIME | STATX_ATIME, &stx) == 0) {
     mode = stx.stx_mode;
     times.modified = FromTimespec(stx.stx_mtime.tv_sec, stx.stx_mtime.tv_nsec);
@@ -87,23 +84,37 @@ std::optional<FileTimes> ReadFileTimes(const std::string& path) {
   } else if (errno == ENOSYS || errno == EPERM) {
     // statx refused (old kernel, restrictive seccomp filter): the classic call still answers.
     struct stat st {};
-    if (lstat(target.c_str(), &st) != 0) return std::nullopt;
+    if (fstatat(folder_fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
     mode = st.st_mode;
     times.modified = FromTimespec(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
     times.accessed = FromTimespec(st.st_atim.tv_sec, st.st_atim.tv_nsec);
   } else {
     return std::nullopt;
   }
-  if (!TrailingSlashHolds(path, target, mode)) return std::nullopt;
+  if (must_be_folder && !S_ISDIR(mode)) return std::nullopt;
 
   if (!have_birth) {
-    if (auto created = S_ISLNK(mode) ? std::nullopt : ReadCreationAttribute(target)) {
+    if (auto created = S_ISLNK(mode) ? std::nullopt : ReadCreationAttribute(path)) {
       times.created = *created;
     } else {
       times.created = times.modified;
     }
   }
   return times;
+}
+
+}  // namespace
+
+std::optional<FileTimes> ReadFileTimes(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  const std::string target = WithoutTrailingSlash(path);
+  // A path written with a trailing "/" must name a folder itself, not a link to one.
+  return ReadTimesAt(AT_FDCWD, target.c_str(), target, target.size() != path.size());
+}
+
+std::optional<FileTimes> ReadFileTimesAt(int folder_fd, const std::string& folder,
+                                         const std::string& name) {
+  return ReadTimesAt(folder_fd, name.c_str(), folder + name, false);
 }
 
 bool WriteFileTime(const std::string& path, FileTimeKind kind, const FileInstant& when) {

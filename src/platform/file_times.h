@@ -20,6 +20,11 @@ struct FileTimes {
 // Times of a file or folder, not following a symbolic link at the end of the path.
 std::optional<FileTimes> ReadFileTimes(const std::string& path);
 
+// The same for `name` inside `folder` (ending with "/"), already open as `folder_fd`: no path
+// walk per file when a whole folder is read.
+std::optional<FileTimes> ReadFileTimesAt(int folder_fd, const std::string& folder,
+                                         const std::string& name);
+
 // Writes one slot and leaves the other two as they are. Created goes through the file system's
 // creation-time attribute (NTFS, SMB/CIFS); where there is none the write fails. True when written.
 bool WriteFileTime(const std::string& path, FileTimeKind kind, const FileInstant& when);

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "platform/paths.h"
 
@@ -43,7 +44,7 @@ int RenameAt2NoReplace(const char* from, const char* to) {
 
 }  // namespace
 
-std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder) {
+std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bool file_times) {
   if (folder.empty()) return std::nullopt;
   int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
@@ -53,6 +54,7 @@ std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder) {
     return std::nullopt;
   }
 
+  const std::string base = file_times ? WithTrailingSlash(folder) : std::string();
   std::vector<FolderEntry> entries;
   bool failed = false;
   for (;;) {
@@ -77,9 +79,11 @@ std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder) {
       }
     }
     if (type == DT_REG) {
-      entries.push_back(FolderEntry{std::string(name), false});
+      FolderEntry file{std::string(name), false, std::nullopt};
+      if (file_times) file.times = ReadFileTimesAt(fd, base, file.name);
+      entries.push_back(std::move(file));
     } else if (type == DT_DIR) {
-      entries.push_back(FolderEntry{std::string(name), true});
+      entries.push_back(FolderEntry{std::string(name), true, std::nullopt});
     }
     // Symbolic links, devices, pipes and sockets are left out.
   }

@@ -4,17 +4,22 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_times.h"
+
 namespace kalvento::platform {
 
 struct FolderEntry {
   std::string name;
   bool is_folder = false;  // otherwise a regular file
+  std::optional<FileTimes> times;  // files only, when asked for; empty when unreadable
 };
 
 // Regular files and folders directly in `folder` (a path ending with "/"); "." and "..",
 // symbolic links and anything else are left out; hidden files are listed. Empty when the folder
-// cannot be opened. Order is that of the file system.
-std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder);
+// cannot be opened. Order is that of the file system. With `file_times`, each file's times are
+// read in the same pass.
+std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder,
+                                                   bool file_times = false);
 
 bool IsFolder(const std::string& path);       // a folder, not through a symbolic link
 bool PathExists(const std::string& path);     // anything of that name, links included

@@ -80,6 +80,33 @@ TEST(ListFolder, LeavesOutSymbolicLinksAndOtherThings) {
   EXPECT_EQ(queue.size(), 2u);
 }
 
+TEST(ListFolder, ReadsFileTimesInTheSamePassWhenAsked) {
+  test::TempFolder folder;
+  const std::string file = folder.WriteFile("a.txt", "x");
+  test::SetModifiedUnix(file, 1563091953);
+  folder.MakeFolder("sub");
+  for (const std::string& base : {folder.path(), folder.path().substr(0, folder.path().size() - 1)}) {
+    const auto entries = ListFolder(base, true);
+    ASSERT_TRUE(entries.has_value());
+    ASSERT_EQ(entries->size(), 2u);
+    for (const FolderEntry& entry : *entries) {
+      if (entry.is_folder) {
+        EXPECT_FALSE(entry.times.has_value());
+        continue;
+      }
+      ASSERT_TRUE(entry.times.has_value());
+      const auto direct = ReadFileTimes(file);
+      ASSERT_TRUE(direct.has_value());
+      EXPECT_EQ(entry.times->modified, direct->modified);
+      EXPECT_EQ(entry.times->created, direct->created);
+      EXPECT_EQ(entry.times->modified.seconds, 1563091953);
+    }
+  }
+  const auto without = ListFolder(folder.path());
+  ASSERT_TRUE(without.has_value());
+  for (const FolderEntry& entry : *without) EXPECT_FALSE(entry.times.has_value());
+}
+
 TEST(ListFolder, AFolderThatCannotBeOpenedGivesNothing) {
   TempFolder tmp;
   const std::string file = tmp.WriteFile("a.txt");
