@@ -72,11 +72,13 @@ TerminalView::~TerminalView() {
   std::signal(SIGINT, SIG_DFL);
 }
 
+bool TerminalView::DrawDue() const {
+  return std::chrono::steady_clock::now() - last_draw_ >= std::chrono::milliseconds(100);
+}
+
 void TerminalView::DrawProgress(const std::string& text, bool force) {
-  if (!progress_on_terminal_) return;
-  const auto now = std::chrono::steady_clock::now();
-  if (!force && now - last_draw_ < std::chrono::milliseconds(100)) return;
-  last_draw_ = now;
+  if (!progress_on_terminal_ || (!force && !DrawDue())) return;
+  last_draw_ = std::chrono::steady_clock::now();
   std::string line = text;
   // Keep the line within a usual terminal width, cutting whole characters only.
   while (CodePointCount(line) > 78) {
@@ -107,6 +109,7 @@ void TerminalView::ShowListProgress(int percent) {
 
 void TerminalView::SetFileCount(const std::string& text) {
   file_count_ = text;
+  if (!progress_on_terminal_ || !DrawDue()) return;
   std::string folder;
   for (auto line = list_.lines.rbegin(); line != list_.lines.rend(); ++line) {
     if (platform::IsFolderLine(line->text)) {
@@ -114,7 +117,7 @@ void TerminalView::SetFileCount(const std::string& text) {
       break;
     }
   }
-  DrawProgress(text + "  " + folder, false);
+  DrawProgress(text + "  " + folder, true);
 }
 
 bool TerminalView::PollEscapeKey() {

@@ -39,6 +39,8 @@ class TerminalView : public RunView {
   void RepaintList() override {}
 
  private:
+  // At most ten redraws a second: the terminal must not slow the run down.
+  bool DrawDue() const;
   void DrawProgress(const std::string& text, bool force);
   void ClearProgress();
 
