@@ -211,13 +211,13 @@ void CorrectionRunner::SetFolderDates() {
   // Last to first: subfolders come after their parents in the list, and a parent must see the
   // dates its subfolders have just been given.
   for (auto folder = list_.folders.rbegin(); folder != list_.folders.rend(); ++folder) {
-    const auto entries = platform::ListFolder(*folder);
+    const auto entries = platform::ListFolder(*folder, true);
     if (!entries) continue;
     bool any = false;
     platform::FileInstant earliest;
     platform::FileInstant latest;
     for (const platform::FolderEntry& entry : *entries) {
-      const auto times = platform::ReadFileTimes(*folder + entry.name);
+      const auto& times = entry.times;
       if (!times) continue;
       if (!any) {
         earliest = times->created;

@@ -20,7 +20,7 @@ struct FileTimes {
 // Times of a file or folder, not following a symbolic link at the end of the path.
 std::optional<FileTimes> ReadFileTimes(const std::string& path);
 
-// The same for `name` inside `folder` (ending with "/"), already open as `folder_fd`: no path
+// The same for the entry `name` inside `folder` (ending with "/"), already open as `folder_fd`: no path
 // walk per file when a whole folder is read.
 std::optional<FileTimes> ReadFileTimesAt(int folder_fd, const std::string& folder,
                                          const std::string& name);

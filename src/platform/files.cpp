@@ -44,7 +44,7 @@ int RenameAt2NoReplace(const char* from, const char* to) {
 
 }  // namespace
 
-std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bool file_times) {
+std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bool with_times) {
   if (folder.empty()) return std::nullopt;
   int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
@@ -54,7 +54,7 @@ std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bo
     return std::nullopt;
   }
 
-  const std::string base = file_times ? WithTrailingSlash(folder) : std::string();
+  const std::string base = with_times ? WithTrailingSlash(folder) : std::string();
   std::vector<FolderEntry> entries;
   bool failed = false;
   for (;;) {
@@ -78,12 +78,10 @@ std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder, bo
         type = DT_DIR;
       }
     }
-    if (type == DT_REG) {
-      FolderEntry file{std::string(name), false, std::nullopt};
-      if (file_times) file.times = ReadFileTimesAt(fd, base, file.name);
-      entries.push_back(std::move(file));
-    } else if (type == DT_DIR) {
-      entries.push_back(FolderEntry{std::string(name), true, std::nullopt});
+    if (type == DT_REG || type == DT_DIR) {
+      FolderEntry listed{std::string(name), type == DT_DIR, std::nullopt};
+      if (with_times) listed.times = ReadFileTimesAt(fd, base, listed.name);
+      entries.push_back(std::move(listed));
     }
     // Symbolic links, devices, pipes and sockets are left out.
   }

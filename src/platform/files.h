@@ -11,15 +11,15 @@ namespace kalvento::platform {
 struct FolderEntry {
   std::string name;
   bool is_folder = false;  // otherwise a regular file
-  std::optional<FileTimes> times;  // files only, when asked for; empty when unreadable
+  std::optional<FileTimes> times;  // when asked for; empty when unreadable
 };
 
 // Regular files and folders directly in `folder` (a path ending with "/"); "." and "..",
 // symbolic links and anything else are left out; hidden files are listed. Empty when the folder
-// cannot be opened. Order is that of the file system. With `file_times`, each file's times are
+// cannot be opened. Order is that of the file system. With `with_times`, each entry's times are
 // read in the same pass.
 std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder,
-                                                   bool file_times = false);
+                                                   bool with_times = false);
 
 bool IsFolder(const std::string& path);       // a folder, not through a symbolic link
 bool PathExists(const std::string& path);     // anything of that name, links included
