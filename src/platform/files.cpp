@@ -151,4 +151,101 @@ bool MakeFolders(const std::string& folder) {
   return stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+namespace {
+
+// Read-only, and without touching the access time where the file's owner allows it.
+int OpenForReading(const std::string& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOATIME);
+  if (fd < 0 && errno == EPERM) fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  return fd;
+}
+
+// Reads up to `max_bytes` from `offset`; stops early at the end of the file.
+std::string ReadAt(int fd, off_t offset, size_t max_bytes) {
+  std::string bytes(max_bytes, '\0');
+  size_t filled = 0;
+  while (filled < max_bytes) {
+    const ssize_t got = pread(fd, bytes.data() + filled, max_bytes - filled,
+                              offset + static_cast<off_t>(filled));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    filled += static_cast<size_t>(got);
+  }
+  bytes.resize(filled);
+  return bytes;
+}
+
+}  // namespace
+
+long long FileSize(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  return static_cast<long long>(st.st_size);
+}
+
+std::string ReadFileHead(const std::string& path, size_t max_bytes) {
+  const int fd = OpenForReading(path);
+  if (fd < 0) return {};
+  std::string bytes = ReadAt(fd, 0, max_bytes);
+  close(fd);
+  return bytes;
+}
+
+std::string ReadFileTail(const std::string& path, size_t max_bytes) {
+  const int fd = OpenForReading(path);
+  if (fd < 0) return {};
+  struct stat st {};
+  std::string bytes;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    const off_t size = st.st_size;
+    const off_t start = size > static_cast<off_t>(max_bytes) ? size - static_cast<off_t>(max_bytes) : 0;
+    bytes = ReadAt(fd, start, static_cast<size_t>(size - start));
+  }
+  close(fd);
+  return bytes;
+}
+
+bool RemoveFile(const std::string& path) {
+  // Unlinking needs write access to the folder, not to the file, so a read-only file goes too.
+  return unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+bool RemoveFolderTree(const std::string& folder) {
+  const std::string target = WithoutTrailingSlash(folder);
+  struct stat st {};
+  if (lstat(target.c_str(), &st) != 0) return errno == ENOENT;
+  if (!S_ISDIR(st.st_mode)) return unlink(target.c_str()) == 0;
+  DIR* dir = opendir(target.c_str());
+  if (dir == nullptr) return false;
+  bool removed = true;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    removed = RemoveFolderTree(target + "/" + name) && removed;
+  }
+  closedir(dir);
+  return rmdir(target.c_str()) == 0 && removed;
+}
+
+bool WriteWholeFile(const std::string& path, std::string_view bytes, unsigned mode) {
+  const std::string temporary = path + ".new";
+  unlink(temporary.c_str());
+  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                      static_cast<mode_t>(mode));
+  if (fd < 0) return false;
+  size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t put = write(fd, bytes.data() + written, bytes.size() - written);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) break;
+    written += static_cast<size_t>(put);
+  }
+  const bool complete = written == bytes.size() && fchmod(fd, static_cast<mode_t>(mode)) == 0;
+  if (close(fd) != 0 || !complete || rename(temporary.c_str(), path.c_str()) != 0) {
+    unlink(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
 }  // namespace kalvento::platform

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_times.h"
@@ -32,5 +33,20 @@ bool RenameNoReplace(const std::string& from, const std::string& to);
 
 // Creates the folder and its parents; true when it exists afterwards.
 bool MakeFolders(const std::string& folder);
+
+// The size of a regular file in bytes (following links); -1 when there is none.
+long long FileSize(const std::string& path);
+// Up to `max_bytes` from the start of a file, opened read-only without changing its access time
+// where allowed; empty when it cannot be read.
+std::string ReadFileHead(const std::string& path, size_t max_bytes);
+// The last `max_bytes` bytes of a file (all of it when shorter); empty when it cannot be read.
+std::string ReadFileTail(const std::string& path, size_t max_bytes);
+// Removes a file (also a read-only one); true when it is gone afterwards.
+bool RemoveFile(const std::string& path);
+// Removes a folder and everything below it (links are removed, not followed).
+bool RemoveFolderTree(const std::string& folder);
+// Writes `bytes` to a new file `path` with the given permission bits, replacing what was there
+// (also a read-only file). Written to a temporary name first, so a failure leaves the old file.
+bool WriteWholeFile(const std::string& path, std::string_view bytes, unsigned mode);
 
 }  // namespace kalvento::platform
