@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
 TEST_DIR := build/test
 
-.PHONY: deps build run test bench clean
+.PHONY: deps build run test fuzz bench clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -23,6 +23,12 @@ test: deps
 	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DKALVENTO_SANITIZE=ON >/dev/null
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && TZ=Europe/Berlin ctest --output-on-failure -j $(JOBS)
+	bash scripts/run-fuzz.sh build/fuzz 3
+
+# A longer run of every fuzz target (FUZZ_SECONDS each).
+FUZZ_SECONDS ?= 120
+fuzz: deps
+	bash scripts/run-fuzz.sh build/fuzz $(FUZZ_SECONDS)
 
 bench: build
 	bash bench/analysis.sh
