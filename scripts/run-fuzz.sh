@@ -2,9 +2,10 @@
 # Builds the fuzz targets with clang and runs each for the given number of seconds.
 # Usage: scripts/run-fuzz.sh BUILD_DIR SECONDS
 set -euo pipefail
-build_dir=${1:-build/fuzz}
 seconds=${2:-3}
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Absolute, because each target runs in a scratch folder of its own.
+build_dir=$(realpath -m "${1:-build/fuzz}")
 CC=clang CXX=clang++ cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKALVENTO_TESTS=OFF -DKALVENTO_FUZZ=ON >/dev/null
 cmake --build "$build_dir" --target fuzzers -j "${JOBS:-$(nproc)}"

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
 #include <iterator>
 #include <stdexcept>
 
@@ -62,5 +63,15 @@ long long ModifiedUnix(const std::string& path) {
   struct stat info {};
   if (lstat(path.c_str(), &info) != 0) return -1;
   return info.st_mtim.tv_sec;
+}
+
+std::vector<std::string> EntryNames(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 }  // namespace kalvento::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace kalvento::test {
 
@@ -34,4 +35,6 @@ bool PathExistsForTest(const std::string& path);
 std::string ReadFileBytes(const std::string& path);
 // The modification time in seconds since 1970 (not following a link); -1 when it cannot be read.
 long long ModifiedUnix(const std::string& path);
+// The names of everything in a folder (links included), sorted; empty when it cannot be read.
+std::vector<std::string> EntryNames(const std::string& folder);
 }  // namespace kalvento::test

@@ -356,4 +356,13 @@ DateValue ToLocalFromUtc(DateValue utc_value) {
   return MakeDateFrom(*local);
 }
 
+int MonthFromName(std::string_view name) {
+  constexpr std::string_view kMonthAbbreviations = "jan,feb,mar,apr,may,jun,jul,aug,sep,oct,nov,dec";
+  if (name.empty()) return 0;  // the search would find the empty name at position 1: January
+  const std::string lower = AsciiLower(name);
+  const size_t found = kMonthAbbreviations.find(lower);
+  if (found == std::string_view::npos) return 0;
+  return static_cast<int>(found / 4 + 1);  // found is p - 1
+}
+
 }  // namespace kalvento

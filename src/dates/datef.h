@@ -63,6 +63,11 @@ int ApplyTwoDigitRule(int year, int pivot);
 // there are none. Saturates instead of overflowing.
 int64_t DecimalValue(std::string_view text);
 
+// The month of an English month abbreviation found in "jan,feb,...,dec", ignoring case: a name
+// found at (1-based) position p gives (p - 1) / 4 + 1. 0 when it is not found, and for the
+// empty name (which the substring search would find at position 1).
+int MonthFromName(std::string_view name);
+
 // Non-zero when the date was written into the one slot `kind` selects.
 int SetFileDate(const std::string& path, FileDateKind kind, DateValue value);
 // Empty (all 0) and false when the times cannot be read.

@@ -102,12 +102,6 @@ std::string HeaderLine(const ResultList& list) {
   return JoinRow(titles);
 }
 
-std::string LowerExtensionToken(std::string_view name) {
-  const size_t dot = name.rfind('.');
-  const std::string_view extension = dot == std::string_view::npos ? "" : name.substr(dot + 1);
-  return "/" + AsciiLower(extension) + "/";
-}
-
 void TakeTargetSettings(TargetRun& run, Target target, const TargetSettings& settings) {
   run.target = target;
   run.correct = settings.correct;

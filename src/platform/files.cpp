@@ -228,7 +228,8 @@ bool RemoveFolderTree(const std::string& folder) {
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view bytes, unsigned mode) {
-  const std::string temporary = path + ".new";
+  // Per process, so two programs deploying the same file never share the temporary name.
+  const std::string temporary = path + ".new." + std::to_string(getpid());
   unlink(temporary.c_str());
   const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
                       static_cast<mode_t>(mode));

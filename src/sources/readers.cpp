@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "texts/text_util.h"
+
 namespace kalvento {
 namespace {
 
@@ -50,6 +52,14 @@ bool Contains(const std::array<std::string_view, N>& sorted, std::string_view to
 }
 
 }  // namespace
+
+std::string LowerExtensionToken(std::string_view name) {
+  const size_t slash = name.rfind('/');
+  if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
+  const size_t dot = name.rfind('.');
+  const std::string_view extension = dot == std::string_view::npos ? "" : name.substr(dot + 1);
+  return "/" + AsciiLower(extension) + "/";
+}
 
 FileReaders InstalledReaders() { return FileReaders{}; }
 

@@ -7,12 +7,19 @@
 
 namespace kalvento {
 
+class ExifToolSession;
+struct MediaInfoLibrary;
+
 // What every reader may use besides the path; built once per run. A reader keeps no state of its
 // own between files.
 struct ReaderContext {
   std::string temp_folder;         // ends with "/"
   bool media_info_loaded = false;  // the audio/video reader runs only with the media library
   int pivot = 99;                  // two-digit years up to this are 20yy
+  ExifToolSession* exiftool = nullptr;           // null: no ExifTool dates
+  const MediaInfoLibrary* media_info = nullptr;  // set with media_info_loaded
+  std::string pdfinfo;                           // the tools' paths; empty when missing
+  std::string msgtext;
 };
 
 // Dates a reader found; 0 where it found none.
@@ -51,7 +58,9 @@ struct FileReaders {
 // The readers of this build.
 FileReaders InstalledReaders();
 
-// Extension tokens are "/" + lower-case extension + "/".
+// Extension tokens are "/" + lower-case extension + "/"; a file name (or path) without a dot
+// in its last part gives "//".
+std::string LowerExtensionToken(std::string_view name);
 bool IsDocumentExtension(std::string_view token);
 bool IsImageExtension(std::string_view token);
 bool IsAudioVideoExtension(std::string_view token);

@@ -12,10 +12,28 @@ struct TreeBuilder {
   std::optional<XmlElement> root;
   std::vector<XmlElement*> open;  // the path from the root to the element being read
   bool too_deep = false;
+  size_t text_bytes = 0;  // held in all elements' texts so far
+  bool too_much_text = false;
+
+  // Expat may still call a handler after XML_StopParser (the end of an empty element whose
+  // start stopped it); those calls change nothing.
+  bool Stopped() const { return too_deep || too_much_text; }
 };
+
+// Counts `length` more bytes of text; false (and the parser stopped) past the budget.
+bool TakeText(TreeBuilder& builder, size_t length) {
+  if (length > kMaxXmlTextBytes - builder.text_bytes) {
+    XML_StopParser(builder.parser, XML_FALSE);
+    builder.too_much_text = true;
+    return false;
+  }
+  builder.text_bytes += length;
+  return true;
+}
 
 void OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
   auto* builder = static_cast<TreeBuilder*>(data);
+  if (builder->Stopped()) return;
   if (builder->open.size() >= static_cast<size_t>(kMaxXmlDepth)) {
     builder->too_deep = true;
     XML_StopParser(builder->parser, XML_FALSE);
@@ -37,14 +55,20 @@ void OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
 
 void OnEnd(void* data, const XML_Char*) {
   auto* builder = static_cast<TreeBuilder*>(data);
+  if (builder->Stopped() || builder->open.empty()) return;
   XmlElement* closed = builder->open.back();
   builder->open.pop_back();
-  if (!builder->open.empty()) builder->open.back()->text += closed->text;
+  if (!builder->open.empty() && TakeText(*builder, closed->text.size())) {
+    builder->open.back()->text += closed->text;
+  }
 }
 
 void OnText(void* data, const XML_Char* text, int length) {
   auto* builder = static_cast<TreeBuilder*>(data);
-  if (!builder->open.empty()) builder->open.back()->text.append(text, static_cast<size_t>(length));
+  if (builder->Stopped()) return;
+  if (!builder->open.empty() && TakeText(*builder, static_cast<size_t>(length))) {
+    builder->open.back()->text.append(text, static_cast<size_t>(length));
+  }
 }
 
 }  // namespace
@@ -84,7 +108,7 @@ std::optional<XmlElement> ParseXml(std::string_view bytes) {
   const bool parsed = XML_Parse(builder.parser, bytes.data(), static_cast<int>(bytes.size()),
                                 XML_TRUE) == XML_STATUS_OK;
   XML_ParserFree(builder.parser);
-  if (!parsed || builder.too_deep) return std::nullopt;
+  if (!parsed || builder.Stopped()) return std::nullopt;
   return std::move(builder.root);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,7 +27,11 @@ struct XmlElement {
 
 // The document element of a well-formed document, or nothing. Documents nested deeper than
 // `kMaxXmlDepth` are refused rather than read.
+// Each element's text repeats its descendants' text, so deep nesting multiplies a document's
+// character data; a document whose texts would hold more than `kMaxXmlTextBytes` in all is
+// refused too (a 16 MiB text 200 levels deep would otherwise ask for gigabytes).
 inline constexpr int kMaxXmlDepth = 200;
+inline constexpr size_t kMaxXmlTextBytes = size_t{128} << 20;
 std::optional<XmlElement> ParseXml(std::string_view bytes);
 
 }  // namespace kalvento

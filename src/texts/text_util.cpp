@@ -40,15 +40,50 @@ std::vector<std::string_view> SplitText(std::string_view text, char separator) {
 std::string Latin1ToUtf8(std::string_view bytes) {
   std::string utf8;
   utf8.reserve(bytes.size());
-  for (unsigned char c : bytes) {
-    if (c < 0x80) {
-      utf8 += static_cast<char>(c);
-    } else {
-      utf8 += static_cast<char>(0xC0 | (c >> 6));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
+  for (unsigned char c : bytes) AppendUtf8(utf8, c);
   return utf8;
+}
+
+void AppendUtf8(std::string& out, uint32_t code_point) {
+  if ((code_point >= 0xD800 && code_point <= 0xDFFF) || code_point > 0x10FFFF) code_point = 0xFFFD;
+  if (code_point < 0x80) {
+    out += static_cast<char>(code_point);
+  } else if (code_point < 0x800) {
+    out += static_cast<char>(0xC0 | (code_point >> 6));
+    out += static_cast<char>(0x80 | (code_point & 0x3F));
+  } else if (code_point < 0x10000) {
+    out += static_cast<char>(0xE0 | (code_point >> 12));
+    out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code_point & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code_point >> 18));
+    out += static_cast<char>(0x80 | ((code_point >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code_point & 0x3F));
+  }
+}
+
+std::string Utf16LeToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  const size_t units = bytes.size() / 2;
+  const auto unit_at = [&](size_t i) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                 static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+  };
+  for (size_t i = 0; i < units; ++i) {
+    uint32_t unit = unit_at(i);
+    if (unit == 0) break;
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units) {
+      const uint32_t low = unit_at(i + 1);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+        ++i;
+      }
+    }
+    AppendUtf8(out, unit);  // a lone surrogate becomes U+FFFD
+  }
+  return out;
 }
 
 namespace {

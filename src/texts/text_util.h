@@ -16,6 +16,11 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 std::vector<std::string_view> SplitText(std::string_view text, char separator);
 // Bytes read as ISO 8859-1, as UTF-8.
 std::string Latin1ToUtf8(std::string_view bytes);
+// Appends one code point as UTF-8; a surrogate or a value beyond U+10FFFF becomes U+FFFD.
+void AppendUtf8(std::string& out, uint32_t code_point);
+// UTF-16LE as UTF-8; ends at the first NUL character; an odd last byte is dropped; an unpaired
+// surrogate becomes U+FFFD.
+std::string Utf16LeToUtf8(std::string_view bytes);
 // Number of Unicode code points; a byte that starts no valid sequence counts as one.
 size_t CodePointCount(std::string_view text);
 bool IsValidUtf8(std::string_view text);
