@@ -1,4 +1,4 @@
-#include "exif_fixtures.h"
+#include "sources/exif_fixtures.h"
 
 #include <chrono>
 

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <thread>
 
-#include "exif_fixtures.h"
+#include "sources/exif_fixtures.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "test_support.h"
