@@ -1,0 +1,214 @@
+#include "msgtext/msg_convert.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <set>
+#include <string_view>
+#include <vector>
+
+#include "msgtext/msg_text.h"
+#include "platform/paths.h"
+#include "texts/text_util.h"
+
+namespace kalvento::msgtext {
+namespace {
+
+constexpr int kMaxNameNumber = 100000;
+
+std::string Reason() { return std::strerror(errno); }
+
+// Closes a descriptor at the end of a scope.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+  // Closes now; false when the close reports a failure (a write that did not reach the disk).
+  bool Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd < 0 || close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+bool WriteAll(int fd, std::string_view bytes) {
+  size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t put = write(fd, bytes.data() + written, bytes.size() - written);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    written += static_cast<size_t>(put);
+  }
+  return true;
+}
+
+// The names in an open folder, "." and ".." left out.
+bool ListNames(int folder_fd, std::vector<std::string>& names) {
+  const int listing_fd = dup(folder_fd);
+  if (listing_fd < 0) return false;
+  DIR* dir = fdopendir(listing_fd);
+  if (dir == nullptr) {
+    close(listing_fd);
+    return false;
+  }
+  while (const dirent* entry = readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name != "." && name != "..") names.emplace_back(name);
+  }
+  closedir(dir);
+  return true;
+}
+
+// Removes everything inside an open folder; sub-folders go with their contents, links are
+// removed, never followed.
+bool EmptyFolderAt(int folder_fd) {
+  std::vector<std::string> names;
+  if (!ListNames(folder_fd, names)) return false;
+  bool emptied = true;
+  for (const std::string& name : names) {
+    struct stat st {};
+    if (fstatat(folder_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      emptied = emptied && errno == ENOENT;
+      continue;
+    }
+    if (S_ISDIR(st.st_mode)) {
+      const int sub_fd =
+          openat(folder_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (sub_fd < 0) {
+        emptied = false;
+        continue;
+      }
+      const bool sub_emptied = EmptyFolderAt(sub_fd);
+      close(sub_fd);
+      emptied = sub_emptied && unlinkat(folder_fd, name.c_str(), AT_REMOVEDIR) == 0 && emptied;
+    } else {
+      emptied = unlinkat(folder_fd, name.c_str(), 0) == 0 && emptied;
+    }
+  }
+  return emptied;
+}
+
+// The attachment folder, created when missing, opened without following a link.
+int OpenAttachmentFolder(const std::string& folder, std::string& error) {
+  const std::string path = platform::WithoutTrailingSlash(folder);
+  if (path.empty()) {
+    error = "no attachment folder given";
+    return -1;
+  }
+  if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
+    error = "cannot create the attachment folder " + path + ": " + Reason();
+    return -1;
+  }
+  const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    error = (errno == ELOOP || errno == ENOTDIR)
+                ? "the attachment folder " + path + " is not a folder"
+                : "cannot open the attachment folder " + path + ": " + Reason();
+  }
+  return fd;
+}
+
+bool WriteTextFile(const std::string& path, std::string_view text, bool replace,
+                   std::string& error) {
+  if (replace) {
+    struct stat st {};
+    if (lstat(path.c_str(), &st) == 0) {
+      if (S_ISDIR(st.st_mode)) {
+        error = "the text file " + path + " is a folder";
+        return false;
+      }
+      // A link is removed, not followed.
+      if (unlink(path.c_str()) != 0 && errno != ENOENT) {
+        error = "cannot replace the text file " + path + ": " + Reason();
+        return false;
+      }
+    }
+  }
+  Descriptor fd(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+  if (fd.get() < 0) {
+    error = errno == EEXIST ? "the text file " + path + " exists (/d replaces it)"
+                            : "cannot create the text file " + path + ": " + Reason();
+    return false;
+  }
+  if (!WriteAll(fd.get(), text) || !fd.Close()) {
+    error = "cannot write the text file " + path + ": " + Reason();
+    return false;
+  }
+  return true;
+}
+
+// Writes one attachment under its safe name, numbered when the name is taken.
+bool WriteAttachment(int folder_fd, const std::string& base, std::string_view data,
+                     std::set<std::string>& taken, std::string& error) {
+  for (int n = 1; n <= kMaxNameNumber; ++n) {
+    const std::string name = NumberedName(base, n);
+    // Names differing only in case collide on some file systems (SMB shares).
+    if (!taken.insert(AsciiLower(name)).second) continue;
+    Descriptor fd(openat(folder_fd, name.c_str(),
+                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (fd.get() < 0) {
+      if (errno == EEXIST) continue;
+      error = "cannot create the attachment " + name + ": " + Reason();
+      return false;
+    }
+    if (!WriteAll(fd.get(), data) || !fd.Close()) {
+      error = "cannot write the attachment " + name + ": " + Reason();
+      return false;
+    }
+    return true;
+  }
+  error = "no free name for the attachment " + base;
+  return false;
+}
+
+}  // namespace
+
+bool WriteMessageFiles(const MsgMessage& message, const ConvertOptions& options,
+                       std::string& error) {
+  Descriptor folder(OpenAttachmentFolder(options.attachment_folder, error));
+  if (folder.get() < 0) return false;
+  if (options.replace && !EmptyFolderAt(folder.get())) {
+    error = "cannot empty the attachment folder " + options.attachment_folder;
+    return false;
+  }
+  if (!WriteTextFile(options.text_file, BuildMessageText(message), options.replace, error)) {
+    return false;
+  }
+  // Names in the folder already (none after /d) are taken, in any case.
+  std::set<std::string> taken;
+  std::vector<std::string> present;
+  ListNames(folder.get(), present);
+  for (const std::string& name : present) taken.insert(AsciiLower(name));
+  for (size_t i = 0; i < message.attachments.size(); ++i) {
+    const MsgAttachment& attachment = message.attachments[i];
+    if (!attachment.has_data) continue;  // embedded messages and OLE objects are not written
+    if (!WriteAttachment(folder.get(), AttachmentFileName(attachment, i), attachment.data, taken,
+                         error)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ConvertMsgFile(const ConvertOptions& options, std::string& error) {
+  std::optional<MsgMessage> message = ReadMsgFile(options.input, error);
+  if (!message) {
+    error = options.input + ": " + error;
+    return false;
+  }
+  return WriteMessageFiles(*message, options, error);
+}
+
+}  // namespace kalvento::msgtext
