@@ -34,6 +34,7 @@ bench: build
 	bash bench/analysis.sh
 	bash bench/correction.sh
 	bash bench/exports.sh
+	bash bench/images.sh
 
 clean:
 	rm -rf build

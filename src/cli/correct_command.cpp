@@ -36,11 +36,11 @@ void KeepOnlyMatching(ResultList& list, const std::vector<std::string>& globs) {
 }
 
 int RunCorrect(const Options& options, StoredSettings& stored, const std::string& settings_path,
-               const platform::Folders& folders) {
+               const platform::Folders& folders, DeployedTools& tools) {
   AnalysisRequest analysis;
   analysis.folder = StartFolder(options.folder);
   analysis.settings = stored.correction;
-  analysis.context.temp_folder = folders.temp;
+  analysis.context = ReaderContextFor(tools, folders.temp);
   ResultList list;
   AnalysisOutcome analysed;
   CorrectionOutcome corrected;

@@ -14,6 +14,7 @@
 #include "engine/settings_file.h"
 #include "platform/folders.h"
 #include "platform/paths.h"
+#include "sources/tools.h"
 #include "texts/text_table.h"
 #include "texts/text_util.h"
 
@@ -52,11 +53,12 @@ std::string CheckFixedDates(const CorrectionSettings& settings) {
 }
 
 
-int RunAnalyse(const Options& options, StoredSettings& stored, const std::string& settings_path) {
+int RunAnalyse(const Options& options, StoredSettings& stored, const std::string& settings_path,
+               const platform::Folders& folders, DeployedTools& tools) {
   AnalysisRequest request;
   request.folder = StartFolder(options.folder);
   request.settings = stored.correction;
-  request.context.temp_folder = platform::FindFolders(Text("AppData_Subdir"), Text("Temp_Subdir")).temp;
+  request.context = ReaderContextFor(tools, folders.temp);
   ResultList list;
   AnalysisOutcome outcome;
   {
@@ -111,10 +113,13 @@ int Main(const std::vector<std::string>& arguments) {
     }
     return kExitDone;
   }
-  if (options.command == Command::kCorrect) {
-    return RunCorrect(options, stored, settings_path, folders);
-  }
-  return RunAnalyse(options, stored, settings_path);
+  DeployedTools tools;
+  DeployTools(ConfiguredToolLocations(folders.program), folders.temp, tools);
+  const int result = options.command == Command::kCorrect
+                         ? RunCorrect(options, stored, settings_path, folders, tools)
+                         : RunAnalyse(options, stored, settings_path, folders, tools);
+  ReleaseMediaInfo(tools);
+  return result;
 }
 
 }  // namespace

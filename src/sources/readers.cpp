@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <array>
 
+#include "sources/av_dates.h"
+#include "sources/document_dates.h"
+#include "sources/email_dates.h"
+#include "sources/exiftool_session.h"
+#include "sources/image_dates.h"
 #include "texts/text_util.h"
 
 namespace kalvento {
@@ -51,6 +56,17 @@ bool Contains(const std::array<std::string_view, N>& sorted, std::string_view to
   return !extension.empty() && std::binary_search(sorted.begin(), sorted.end(), extension);
 }
 
+// The document branch holds the e-mail and data files too.
+DocumentDates ReadDocumentOrMessageDates(const std::string& path, ReaderContext& context) {
+  const std::string token = LowerExtensionToken(path);
+  if (token == "/eml/" || token == "/msg/" || token == "/dat/") return ReadEmailDates(path, context);
+  return ReadDocumentDates(path, context);
+}
+
+void EndOfRun(ReaderContext& context) {
+  if (context.exiftool != nullptr) context.exiftool->StopExifTool();
+}
+
 }  // namespace
 
 std::string LowerExtensionToken(std::string_view name) {
@@ -61,7 +77,17 @@ std::string LowerExtensionToken(std::string_view name) {
   return "/" + AsciiLower(extension) + "/";
 }
 
-FileReaders InstalledReaders() { return FileReaders{}; }
+FileReaders InstalledReaders() {
+  FileReaders readers;
+  readers.documents = ReadDocumentOrMessageDates;
+  readers.png = ReadPngDates;
+  readers.xmp_sidecar = ReadXmpSidecar;
+  readers.heic = ReadHeicDate;
+  readers.exif_image = ReadExifImageDates;
+  readers.audio_video = ReadAudioVideoDate;
+  readers.end_of_run = EndOfRun;
+  return readers;
+}
 
 bool IsDocumentExtension(std::string_view token) {
   return token.size() > 2 && kDocumentList.find(token) != std::string_view::npos;

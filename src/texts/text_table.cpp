@@ -46,6 +46,12 @@ constexpr Entry kConfigValues[] = {
     {"Settings_File", "Kalvento.ini"},
     // Options file of the rename options.
     {"Ini_File", "KalventoOptions.ini"},
+    // The helper tools: ExifTool is copied into the temp folder, the others run where they are.
+    // A name without "/" is looked for next to the program first, then in PATH.
+    {"Tool_ExifTool", "/usr/bin/exiftool"},
+    {"Tool_PdfInfo", "/usr/bin/pdfinfo"},
+    {"Tool_MsgText", "kalvento-msgtext"},
+    {"Tool_MediaInfo", "libmediainfo.so.0"},
     // Help file, relative to the program folder.
     {"Offline_Hilfe", "docs/Kalvento-Hilfe.html"},
     // Update check: request = Version_Check + "?VERSION" + encoded query.

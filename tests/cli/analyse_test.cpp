@@ -6,6 +6,7 @@
 #include "cli_runner.h"
 #include "engine/result_list.h"
 #include "dates/datef.h"
+#include "sources/exif_fixtures.h"
 #include "test_support.h"
 #include "texts/text_table.h"
 
@@ -52,6 +53,21 @@ TEST_F(CliAnalyse, SameDateWithShiftThroughTheCommandLine) {
   EXPECT_EQ(row[2], "2019.07.14 11:12:33");
   EXPECT_EQ(row[5], Text("GAD00323"));
   EXPECT_EQ(row[4], "");
+}
+
+TEST_F(CliAnalyse, APhotoIsProposedItsExifDateThroughTheDeployedExifTool) {
+  ASSERT_TRUE(test::MakeJpegWithTags(data_ + "photo.jpg", {"-DateTimeOriginal=2019:07:14 10:12:33",
+                                                           "-ModifyDate=2019:07:15 08:00:00"}));
+  const auto result = Cli({"analyse", data_, "--created", "EXIF taken", "--modified",
+                           "EXIF changed"});
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  const auto lines = Lines(result.out);
+  ASSERT_EQ(lines.size(), 5u);
+  const auto row = SplitRow(lines[3]);
+  EXPECT_EQ(row[2], "2019.07.14 10:12:33");
+  EXPECT_EQ(row[4], "2019.07.15 08:00:00");
+  EXPECT_EQ(row[5], Text("GAD00404"));
+  EXPECT_EQ(row[6], Text("GAD00405"));
 }
 
 TEST_F(CliAnalyse, BadArgumentsAreRefusedWithExitStatusTwo) {

@@ -53,7 +53,7 @@ constexpr std::string_view kUsedKeys[] = {
     "TXT00175",        "TXT00176",         "TXT00320",       "TXT00321",          "TXT00322",
     "TXT00323",        "TXT00324",         "TXT00325",       "TXT00400",          "TXT00401",
     "TXT00402",        "TXT00403",         "TXT00404",       "TXT00405",          "Temp_Subdir",
-    "Version_Check",   "Version_Name",
+    "Tool_ExifTool",   "Tool_MediaInfo",   "Tool_MsgText",   "Tool_PdfInfo",      "Version_Check",   "Version_Name",
 };
 
 constexpr std::string_view kPrefixes[] = {"GAD", "MEN", "TXT"};
