@@ -108,18 +108,6 @@ std::string RebuildUpperCaseCTime(std::string_view t) {
   return rebuilt;
 }
 
-// The lower-case extension of the path's file name, without the dot; empty when none.
-std::string LowerExtension(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  const size_t name_start = slash == std::string::npos ? 0 : slash + 1;
-  const size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || dot < name_start) return {};
-  std::string extension = path.substr(dot + 1);
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-  return extension;
-}
-
 // One search pass of ReadAvchdDate from `start`: the position p of the 0x18 byte after the
 // marker and "PM", or npos when a stage finds nothing. `hit` says whether p + 5 holds 0x19.
 size_t AvchdPass(std::string_view head, size_t limit, size_t start, bool& hit) {
@@ -347,20 +335,20 @@ DateValue MediaInfoDate(bool is_mov,
 
 DateValue ReadAudioVideoDate(const std::string& path, ReaderContext& context) {
   if (!context.media_info_loaded || context.media_info == nullptr) return 0;
-  const std::string extension = LowerExtension(path);
+  const std::string extension = LowerExtensionToken(path);
   DateValue date = 0;
   bool hit = false;
-  if (extension == "mp3") {
+  if (extension == "/mp3/") {
     date = Id3TextDate(ReadId3RecordingTime(path), hit);
-  } else if (extension == "wav") {
+  } else if (extension == "/wav/") {
     date = WavTextDate(ReadWavId3Date(path), hit);
-  } else if (extension == "mts" || extension == "m2ts" || extension == "m2t") {
+  } else if (extension == "/mts/" || extension == "/m2ts/" || extension == "/m2t/") {
     date = AvchdTextDate(ReadAvchdDate(path), hit);
   }
   const MediaInfoLibrary& media = *context.media_info;
   if (!hit && media.loaded()) {
     OpenMediaFile(media, path);  // the result is not checked: a failed open answers nothing
-    date = MediaInfoDate(extension == "mov", [&media](std::string_view parameter) {
+    date = MediaInfoDate(extension == "/mov/", [&media](std::string_view parameter) {
       return GeneralText(media, std::string(parameter));
     });
   }

@@ -136,14 +136,6 @@ DocumentDates OpenDocumentDates(const std::string& path) {
   return OpenDocumentMetaDates(*block);
 }
 
-// "/" + lower-case extension + "/" of the file name in `path`.
-std::string ExtensionToken(std::string_view path) {
-  const size_t slash = path.rfind('/');
-  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-  const size_t dot = name.rfind('.');
-  return "/" + AsciiLower(dot == std::string_view::npos ? "" : name.substr(dot + 1)) + "/";
-}
-
 template <size_t N>
 bool OneOf(const std::array<std::string_view, N>& tokens, std::string_view token) {
   return std::find(tokens.begin(), tokens.end(), token) != tokens.end();
@@ -227,7 +219,7 @@ DocumentDates OpenDocumentMetaDates(std::string_view xml) {
 }
 
 DocumentDates ReadDocumentDates(const std::string& path, ReaderContext& context) {
-  const std::string token = ExtensionToken(path);
+  const std::string token = LowerExtensionToken(path);
   if (!IsDocumentExtension(token)) return {};
   if (token == "/pdf/") return ReadPdfInfoDates(path, context.pdfinfo);
   if (OneOf(kOfficeOpenXmlTokens, token)) return OfficeOpenXmlDates(path);
