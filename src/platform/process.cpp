@@ -322,6 +322,8 @@ std::string ProcessIdentity(int pid) {
   // The start time is field 22; the name in parentheses (field 2) may hold blanks.
   size_t position = stat_text.rfind(')');
   if (position == std::string::npos) return {};
+  // A process that has ended but is not yet reaped ("Z") is gone.
+  if (stat_text.compare(position, 4, ") Z ") == 0) return {};
   for (int field = 2; field < 22 && position != std::string::npos; ++field) {
     position = stat_text.find(' ', position + 1);
   }

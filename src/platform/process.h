@@ -77,7 +77,8 @@ class ChildProcess {
 int FindProcessByName(std::string_view file_name,
                       const std::function<bool(int pid)>& accept = nullptr);
 // A text naming a running process uniquely over time ("pid:start"), so a reused process id is
-// not taken for the process it once was. Empty when there is no such process.
+// not taken for the process it once was. Empty when there is no such process or it has ended
+// (a zombie included).
 std::string ProcessIdentity(int pid);
 // The value of a variable in a process's environment as it was started; empty when unset.
 std::string ProcessEnvironmentValue(int pid, std::string_view name);

@@ -16,13 +16,17 @@ constexpr std::string_view kReadyLine = "{ready}";
 constexpr auto kStartPause = 200ms;
 constexpr auto kStopPause = 200ms;
 constexpr auto kStalePause = 100ms;
+// Files in a row that got no complete answer before the session is given up for the run: an
+// ExifTool that hangs or dies on every file would otherwise cost a start and a wait per file.
+constexpr int kMostUnansweredInARow = 3;
 // Set in our ExifTool's environment: the process that owns it, so that start-up ends only
 // leftovers whose program is gone and never the ExifTool of another run still going.
 constexpr std::string_view kOwnerVariable = "KALVENTO_SESSION_OWNER";
 
 bool IsLeftover(int pid) {
   const std::string owner = platform::ProcessEnvironmentValue(pid, kOwnerVariable);
-  if (owner.empty()) return true;
+  // Without our marker it is no ExifTool of ours (a viewer of the file, say): never ended.
+  if (owner.empty()) return false;
   const int owner_pid = std::atoi(owner.c_str());
   return platform::ProcessIdentity(owner_pid) != owner;
 }
@@ -45,7 +49,7 @@ ExifToolSession::ExifToolSession(std::string executable, std::chrono::millisecon
 ExifToolSession::~ExifToolSession() { StopExifTool(); }
 
 void ExifToolSession::StartIfNeeded() {
-  if (process_ || executable_.empty()) return;
+  if (process_ || executable_.empty() || unanswered_in_a_row_ >= kMostUnansweredInARow) return;
   cache_.clear();
   this_file_.clear();
   platform::ProcessOptions options;
@@ -59,12 +63,12 @@ void ExifToolSession::StartIfNeeded() {
 }
 
 std::string ExifToolSession::QueryExifTag(const std::string& path, const std::string& tag_key) {
-  StartIfNeeded();
   // A line break would split the path into further arguments for the session.
   if (path.find_first_of("\r\n") != std::string::npos) return {};
   if (this_file_.empty() || this_file_ != path) {
     cache_.clear();
     this_file_.clear();
+    StartIfNeeded();
     if (process_) {
       for (std::string_view line :
            {std::string_view("-charset"), std::string_view("filename=utf8"),
@@ -80,20 +84,23 @@ std::string ExifToolSession::QueryExifTag(const std::string& path, const std::st
 }
 
 void ExifToolSession::ReadAnswer(const std::string& path) {
+  // Whatever happens, the file's further queries are answered from what was read: asking again
+  // would only repeat the wait.
+  this_file_ = path;
   std::string line;
   while (true) {
     switch (process_->ReadLine(line, silence_limit_)) {
       case platform::ReadResult::kLine:
         if (TakeAnswerLine(line, cache_)) {
-          this_file_ = path;
+          unanswered_in_a_row_ = 0;
           return;
         }
         break;
-      case platform::ReadResult::kEnd:
-        return;  // it ended; what it said stays, the file counts as unanswered
-      case platform::ReadResult::kTimeout:
-        // Silent for too long: give this file up and let the next query start afresh.
+      case platform::ReadResult::kEnd:     // it ended with this file
+      case platform::ReadResult::kTimeout:  // or was silent for too long
+        // The next file starts a fresh one.
         process_.reset();
+        ++unanswered_in_a_row_;
         return;
     }
   }
@@ -108,6 +115,7 @@ void ExifToolSession::StopExifTool() {
   }
   cache_.clear();
   this_file_.clear();
+  unanswered_in_a_row_ = 0;
 }
 
 void EndStaleExifTool() {

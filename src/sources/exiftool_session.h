@@ -24,7 +24,8 @@ bool TakeAnswerLine(std::string_view line, TagCache& cache);
 class ExifToolSession {
  public:
   // `executable` is our copy of ExifTool; an empty or missing one makes every answer empty.
-  // A query that sees no output for `silence_limit` gives up and ends the process.
+  // A query that sees no output for `silence_limit` gives up and ends the process; after three
+  // files in a row without an answer no ExifTool is started again until StopExifTool.
   explicit ExifToolSession(std::string executable,
                            std::chrono::milliseconds silence_limit = std::chrono::seconds(30));
   ~ExifToolSession();
@@ -44,7 +45,8 @@ class ExifToolSession {
   std::chrono::milliseconds silence_limit_;
   std::unique_ptr<platform::ChildProcess> process_;
   TagCache cache_;
-  std::string this_file_;  // the file whose complete answer fills the cache; empty when none
+  std::string this_file_;  // the file whose answer fills the cache; empty when none
+  int unanswered_in_a_row_ = 0;
 };
 
 // The file name our ExifTool copy has in the temp folder.

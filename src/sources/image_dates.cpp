@@ -34,12 +34,13 @@ bool HasNonZeroDigit(std::string_view text) {
 }
 
 // The strict parse as a reader value: > 0, or 0 for no date. A text whose numbers are all 0
-// would parse to "now" (MakeDate's request for the present); a placeholder such as
-// 0000:00:00 00:00:00 never becomes a date.
+// would parse to "now" (MakeDate's request for the present), and a zero date with a time
+// ("0000:00:00 10:12:33") to that time on the first day of 1601: placeholders, never dates.
 DateValue ParseReaderDate(std::string_view mask, std::string_view text) {
+  constexpr DateValue kFirstDayEnd = 86400;
   if (!HasNonZeroDigit(text)) return 0;
   const DateValue value = ParseDate(mask, text);
-  return value > 0 ? value : 0;
+  return value >= kFirstDayEnd ? value : 0;
 }
 
 std::string TwoDigits(int64_t number) {
@@ -99,20 +100,21 @@ void ScanTime(std::string_view buffer, PngTexts& texts) {
 void ScanCreationTime(std::string_view buffer, PngTexts& texts) {
   const auto p = FindMarker(buffer, "Creation Time", 38);
   if (!p) return;
-  const std::string_view t = buffer.substr(*p + 14, 24);
+  // 25 bytes: "Sun, 14 Jul 2019 10:12:33" whole (24 would cut the seconds to one digit).
+  const std::string_view t = buffer.substr(*p + 14, 25);
   if (DecimalValue(Left(t, 2)) > 0) {  // numeric form: 2019:07:14 10:12:33
     std::string created(Left(t, 19));
     ReplaceFirstColons(created, 2);
     texts.created = std::move(created);
     return;
   }
-  // Weekday form: Sun, 14 Jul 2019 10:12:33 (cut to 24 characters as it comes).
+  // Weekday form: Sun, 14 Jul 2019 10:12:33.
   const std::vector<std::string_view> fields = SplitText(t, ' ');
   auto field = [&](size_t k) { return k <= fields.size() ? fields[k - 1] : std::string_view{}; };
   const int64_t day = DecimalValue(field(2));
   const int64_t month = MonthFromName(field(3));
   const int64_t year = DecimalValue(field(4));
-  const std::string_view time = field(5);
+  const std::string_view time = Left(field(5), 8);
   if (year < 1601 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31 ||
       std::count(time.begin(), time.end(), ':') != 2) {
     return;

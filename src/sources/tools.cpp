@@ -35,15 +35,15 @@ std::string FindProgram(const std::string& location, const std::string& program_
   return {};
 }
 
-// Copies the program when the copy's size differs (a missing copy has size -1). A copy of the
-// right size is left alone, whatever it holds.
+// Copies the program when the copy's size differs (a missing copy has size -1) or it cannot be
+// run. A runnable copy of the right size is left alone, whatever it holds. The new copy replaces
+// the old one (read-only or not) in one rename, so a failed write keeps the old one.
 bool DeployCopy(const std::string& source, const std::string& copy) {
   const long long source_size = platform::FileSize(source);
   if (source_size < 0) return false;
-  if (platform::FileSize(copy) == source_size) return true;
+  if (platform::FileSize(copy) == source_size && IsExecutableFile(copy)) return true;
   const std::string bytes = platform::ReadFileHead(source, static_cast<size_t>(source_size));
   if (static_cast<long long>(bytes.size()) != source_size) return false;
-  platform::RemoveFile(copy);
   return platform::WriteWholeFile(copy, bytes, 0700);
 }
 

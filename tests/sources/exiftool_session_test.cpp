@@ -91,8 +91,31 @@ TEST(ExifToolSessionTest, ASilentExifToolIsGivenUpOnAndTheNextQueryStartsAFreshO
   ExifToolSession session(tool.path(), 300ms);
   EXPECT_EQ(session.QueryExifTag("/photos/a.jpg", "[EXIF] DateTimeOriginal"), "");
   EXPECT_EQ(platform::FindProcessByName("exif_standin_silent"), 0);
+  // The file's other tags do not wait again.
+  const auto before = std::chrono::steady_clock::now();
+  EXPECT_EQ(session.QueryExifTag("/photos/a.jpg", "[EXIF] CreateDate"), "");
+  EXPECT_LT(std::chrono::steady_clock::now() - before, 200ms);
   EXPECT_EQ(session.QueryExifTag("/photos/b.jpg", "[EXIF] DateTimeOriginal"), "");
   EXPECT_EQ(tool.Starts(), "start\nstart\n");
+}
+
+TEST(ExifToolSessionTest, AnExifToolThatFailsThreeFilesInARowIsNotStartedAgainInThisRun) {
+  TempFolder folder;
+  const std::string starts = folder.path() + "starts.log";
+  // Dies on every request without answering.
+  const std::string path = folder.WriteFile(
+      "exif_standin_dying", "#!/bin/sh\necho start >> '" + starts + "'\n"
+                            "while IFS= read -r line; do [ \"$line\" = -execute ] && exit 1; done\n");
+  chmod(path.c_str(), 0755);
+  ExifToolSession session(path);
+  for (const char* file : {"/photos/a.jpg", "/photos/b.jpg", "/photos/c.jpg", "/photos/d.jpg"}) {
+    EXPECT_EQ(session.QueryExifTag(file, "[EXIF] DateTimeOriginal"), "");
+  }
+  EXPECT_EQ(test::ReadFileBytes(starts), "start\nstart\nstart\n");
+  // The next run tries again.
+  session.StopExifTool();
+  EXPECT_EQ(session.QueryExifTag("/photos/e.jpg", "[EXIF] DateTimeOriginal"), "");
+  EXPECT_EQ(test::ReadFileBytes(starts), "start\nstart\nstart\nstart\n");
 }
 
 TEST(ExifToolSessionTest, StopEndsAnExifToolThatIgnoresTheStopRequest) {
@@ -132,13 +155,13 @@ TEST(EndStaleExifToolTest, EndsLeftoversWhoseProgramHasGoneAndNothingElse) {
     if (child) child->ReadLine(line, 5s);  // it runs as the script now
     return child;
   };
-  auto orphan = start_sleeper("a/Kalvento_ExifTool", "");
+  auto unmarked = start_sleeper("a/Kalvento_ExifTool", "");
   auto owner_gone = start_sleeper("b/Kalvento_ExifTool", "999999999:1");
   auto owner_alive = start_sleeper("c/Kalvento_ExifTool", platform::ProcessIdentity(getpid()));
   auto other = start_sleeper("exiftool", "");
-  ASSERT_TRUE(orphan && owner_gone && owner_alive && other);
+  ASSERT_TRUE(unmarked && owner_gone && owner_alive && other);
   EndStaleExifTool();
-  EXPECT_FALSE(orphan->IsRunning());
+  EXPECT_TRUE(unmarked->IsRunning());
   EXPECT_FALSE(owner_gone->IsRunning());
   EXPECT_TRUE(owner_alive->IsRunning());
   EXPECT_TRUE(other->IsRunning());

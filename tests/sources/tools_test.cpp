@@ -50,7 +50,7 @@ TEST_F(DeployToolsTest, AFirstStartCopiesExifToolAndLoadsMediaInfo) {
   EXPECT_TRUE(context.media_info_loaded);
 }
 
-TEST_F(DeployToolsTest, ACopyIsRewrittenOnlyWhenItsSizeDiffers) {
+TEST_F(DeployToolsTest, ACopyIsRewrittenOnlyWhenItsSizeDiffersOrItCannotRun) {
   struct Case {
     const char* what;
     std::string existing;
@@ -65,6 +65,7 @@ TEST_F(DeployToolsTest, ACopyIsRewrittenOnlyWhenItsSizeDiffers) {
       {"truncated", original.substr(0, 5), 0700, true},
       {"same size, other content", same_size_other_content, 0700, false},
       {"read-only, wrong size", "old version", 0400, true},
+      {"same size, not runnable", same_size_other_content, 0600, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -81,6 +82,7 @@ TEST_F(DeployToolsTest, ALeftoverExifToolIsEndedBeforeItsCopyIsRewritten) {
   platform::ProcessOptions options;
   options.argv = {Copy()};
   options.pipe_output = true;
+  options.environment = {{"KALVENTO_SESSION_OWNER", "999999999:1"}};  // its program has gone
   auto leftover = platform::ChildProcess::Start(options);
   ASSERT_NE(leftover, nullptr);
   std::string line;
