@@ -68,6 +68,18 @@ DateValue PdfInfoDateText(std::string_view date) {
   return YearFirstDate("%yyyy.%mm.%dd %hh:%ii:%ss", text);
 }
 
+// A PDF date as written: "D:" (optional) and at least the year, missing parts the first of
+// January at midnight; whatever follows the 14 digits (the zone) is ignored.
+DateValue PdfRawDate(std::string_view value) {
+  if (value.starts_with("D:")) value.remove_prefix(2);
+  size_t digits = 0;
+  while (digits < 14 && digits < value.size() && IsDigit(value[digits])) ++digits;
+  if (digits < 4 || digits % 2 != 0) return 0;
+  constexpr std::string_view kStartOfYear = "00000101000000";
+  const std::string text = std::string(value.substr(0, digits)) + std::string(kStartOfYear.substr(digits));
+  return YearFirstDate("%yyyy%mm%dd%hh%ii%ss", text);
+}
+
 // A path pdfinfo cannot take for an option.
 std::string ArgumentPath(const std::string& path) {
   return path.starts_with("-") ? "./" + path : path;
@@ -75,7 +87,9 @@ std::string ArgumentPath(const std::string& path) {
 
 void ReadWithPdfInfo(const std::string& path, const std::string& pdfinfo, DocumentDates& dates) {
   platform::ProcessOptions options;
-  options.argv = {pdfinfo, ArgumentPath(path)};
+  // Without -rawdates Poppler turns the dates into this machine's zone and takes a date without
+  // a zone for UTC.
+  options.argv = {pdfinfo, "-rawdates", ArgumentPath(path)};
   options.pipe_output = true;
   options.discard_errors = true;
   options.environment = {{"LC_ALL", "C"}};  // English weekday and month names, fixed layout
@@ -156,7 +170,9 @@ DateValue PdfInfoLineDate(std::string_view line) {
   // date starts at the first character that is not a blank.
   const size_t start = line.find_first_not_of(' ', label);
   if (start == std::string_view::npos) return 0;
-  return PdfInfoDateText(line.substr(start));
+  const std::string_view date = line.substr(start);
+  if (date.starts_with("D:") || IsDigit(date.front())) return PdfRawDate(date);
+  return PdfInfoDateText(date);
 }
 
 DocumentDates PdfTailDates(std::string_view tail) {

@@ -21,8 +21,10 @@ DocumentDates ReadPdfInfoDates(const std::string& path, const std::string& pdfin
 inline constexpr int kPdfInfoSilenceSeconds = 3;
 inline constexpr int kPdfInfoMostSeconds = 30;
 
-// The date of one pdfinfo line "CreationDate:" or "ModDate:" ("Sun Jul 14 10:12:33 2019 ...",
-// local time as pdfinfo prints it with LC_ALL=C); 0 when the line has none.
+// The date of one pdfinfo line "CreationDate:" or "ModDate:"; 0 when the line has none. pdfinfo
+// is asked for the dates as written ("D:20190714101233+02'00'", the zone ignored as in the
+// file's tail, "D:2019" is the first of January); its readable form ("Sun Jul 14 10:12:33 2019")
+// is read too.
 DateValue PdfInfoLineDate(std::string_view line);
 
 // The dates written into a PDF's information dictionary, found in the last bytes of the file

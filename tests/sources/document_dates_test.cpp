@@ -34,12 +34,12 @@ std::string WriteTool(const TempFolder& folder, const std::string& name, const s
   return path;
 }
 
-// A stand-in that prints `lines` only when it is called the way pdfinfo must be called: with the
-// path as its one argument and LC_ALL=C.
+// A stand-in that prints `lines` only when it is called the way pdfinfo must be called: with
+// -rawdates and the path, and LC_ALL=C.
 std::string PdfInfoStandIn(const TempFolder& folder, const std::string& expected_path,
                            const std::string& lines) {
   return WriteTool(folder, "pdfinfo-stand-in",
-                   "[ \"$#\" = 1 ] && [ \"$1\" = '" + expected_path +
+                   "[ \"$#\" = 2 ] && [ \"$1\" = -rawdates ] && [ \"$2\" = '" + expected_path +
                        "' ] && [ \"$LC_ALL\" = C ] || exit 1\n"
                        "printf 'Title:           a title\\n'\n"
                        "printf '%s\\n' " +
@@ -142,8 +142,18 @@ TEST(PdfInfoLineDate, ReadsTheDateFromTheFirstColumnAfterTheLabel) {
       {"CreationDate:    Sun jul 14 10:12:33 2019", 0},
       {"CreationDate:    Sun an, 14 10:12:33 2019", 0},
       {"CreationDate:    Sun --, 14 10:12:33 2019", 0},
-      // What pdfinfo prints for a date it cannot read, or a cut line.
-      {"CreationDate:    D:20190714101233+02'00'", 0},
+      // Dates as written (-rawdates): the zone is ignored, missing parts start the year.
+      {"CreationDate:    D:20190714101233+02'00'", MakeDate(2019, 7, 14, 10, 12, 33)},
+      {"ModDate:         D:20190715060000Z", MakeDate(2019, 7, 15, 6, 0, 0)},
+      {"ModDate:         D:2019071506", MakeDate(2019, 7, 15, 6, 0, 0)},
+      {"ModDate:         D:2019", MakeDate(2019, 1, 1, 0, 0, 0)},
+      {"CreationDate:    20190714101233", MakeDate(2019, 7, 14, 10, 12, 33)},
+      {"CreationDate:    D:201", 0},
+      {"CreationDate:    D:2019071", 0},
+      {"CreationDate:    D:00000714101233", 0},
+      {"CreationDate:    D:20191314101233", 0},
+      {"CreationDate:    D:", 0},
+      // A cut line, or a date of the wrong kind.
       {"CreationDate:    Sun Jul 14 10:12:33 201", 0},
       {"CreationDate:    Sun Jul 14 10:12:33 0000", 0},
       {"CreationDate:    Sun Jul 1x 10:12:33 2019", 0},
@@ -220,16 +230,20 @@ TEST(PdfInfoDates, ReadsAOneDigitDay) {
   EXPECT_EQ(ReadPdfInfoDates(pdf, tool).created, MakeDate(2019, 7, 7, 10, 12, 33));
 }
 
-TEST(PdfInfoDates, RealPdfInfoGivesItsDatesInLocalTime) {
+TEST(PdfInfoDates, RealPdfInfoGivesTheDatesAsWritten) {
   TempFolder folder;
-  // The tail scan would read the clock times as written (10:12:33 and 06:00:00); pdfinfo turns
-  // both into Berlin time.
-  const std::string pdf = folder.WriteFile(
-      "real.pdf",
+  // As the tail scan reads them: the zone is ignored, and a date without one is not taken for UTC.
+  const std::string zoned = folder.WriteFile(
+      "zoned.pdf",
       MinimalPdf("/CreationDate (D:20190714101233+02'00') /ModDate (D:20190715060000Z)"));
-  const DocumentDates dates = ReadPdfInfoDates(pdf, kPdfInfo);
+  DocumentDates dates = ReadPdfInfoDates(zoned, kPdfInfo);
   EXPECT_EQ(dates.created, MakeDate(2019, 7, 14, 10, 12, 33));
-  EXPECT_EQ(dates.modified, MakeDate(2019, 7, 15, 8, 0, 0));
+  EXPECT_EQ(dates.modified, MakeDate(2019, 7, 15, 6, 0, 0));
+  const std::string plain =
+      folder.WriteFile("plain.pdf", MinimalPdf("/CreationDate (D:20190707101233)"));
+  dates = ReadPdfInfoDates(plain, kPdfInfo);
+  EXPECT_EQ(dates.created, MakeDate(2019, 7, 7, 10, 12, 33));
+  EXPECT_EQ(dates.modified, 0);
 }
 
 TEST(PdfInfoDates, ScansTheTailWhenPdfInfoCannotReadTheFile) {
@@ -304,7 +318,7 @@ TEST(PdfInfoDates, SilentPdfInfoIsEndedAndItsLinesKept) {
 TEST(PdfInfoDates, PathsThatLookLikeOptionsReachPdfInfoAsPaths) {
   TempFolder folder;
   const std::string tool = WriteTool(folder, "echo-pdfinfo",
-                                     "[ -f \"$1\" ] && case \"$1\" in -*) exit 1;; esac && "
+                                     "[ -f \"$2\" ] && case \"$2\" in -*) exit 1;; esac && "
                                      "printf 'CreationDate:    Sun Jul 14 10:12:33 2019\\n'\n");
   folder.WriteFile("-x.pdf", "x");
   const std::string relative = "-x.pdf";
