@@ -184,7 +184,13 @@ std::string BuildMessageText(const MsgMessage& message) {
     for (std::string_view line : SplitText(headers, '\n')) {
       // An empty line would end the header block early.
       if (TrimBlanks(line).empty()) continue;
-      has_date = has_date || IsDateHeaderLine(line);
+      // The Date line goes first: a reader looks for it only in the first lines, and long
+      // Received chains can push it far down.
+      if (!has_date && IsDateHeaderLine(line)) {
+        has_date = true;
+        header.emplace(header.begin(), line);
+        continue;
+      }
       header.emplace_back(line);
     }
     if (!header.empty() && !has_date) {

@@ -22,9 +22,9 @@ std::string FormatDateLine(int64_t filetime);
 // True when a header line is one the e-mail reader takes as its Date header ("date: ", any case).
 bool IsDateHeaderLine(std::string_view line);
 
-// The header block (the transport headers when the message has them, else Date, From, To, Cc and
-// Subject lines; a Date line is added in front of transport headers that hold none), an empty
-// line and the plain body. Lines end with LF.
+// The header block (the transport headers when the message has them, their first Date line
+// moved to the front, else Date, From, To, Cc and Subject lines; a Date line is added in front
+// of transport headers that hold none), an empty line and the plain body. Lines end with LF.
 std::string BuildMessageText(const MsgMessage& message);
 
 // A name that is safe as a file name in the attachment folder: no "/", "\", control characters

@@ -4,9 +4,11 @@
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-input.h>
+#include <gsf/gsf-utils.h>
 
 #include <algorithm>
 #include <array>
+#include <mutex>
 #include <optional>
 
 #include "texts/text_util.h"
@@ -107,6 +109,20 @@ DateValue ShellShownDate(uint64_t ticks) {
   return local - local % 60;
 }
 
+// libgsf complains about damaged files on standard error; a damaged file simply gives no dates.
+void PrepareLibgsf() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    gsf_init();
+    const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL |
+                                                    G_LOG_FLAG_RECURSION);
+    const GLogFunc silent = [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {};
+    for (const char* domain : {"libgsf", "libgsf:msole", "libgsf:utils"}) {
+      g_log_set_handler(domain, levels, silent, nullptr);
+    }
+  });
+}
+
 template <typename T>
 void Unref(T* object) {
   if (object != nullptr) g_object_unref(object);
@@ -146,6 +162,7 @@ DocumentDates SummaryInformationDates(std::string_view stream) {
 }
 
 DocumentDates ReadLegacyOfficeDates(const std::string& path) {
+  PrepareLibgsf();
   GError* error = nullptr;
   GsfInput* input = gsf_input_stdio_new(path.c_str(), &error);
   g_clear_error(&error);

@@ -200,12 +200,13 @@ TEST(MsgTextBuildTest, TransportHeadersOrDateFromFromToSubject) {
   message.subject = "ignored here";
   message.body = "Hi\r\nthere";
   message.submit_time = FileTimeFromUnix(kWinterUtc);
+  // The headers' own Date line, moved to the front.
   EXPECT_EQ(BuildMessageText(message),
+            "Date: Sun, 14 Jul 2019 10:12:33 +0200\n"
             "Received: from mail.example.org by mx.example.com; Sun, 14 Jul 2019 10:12:40 +0200\n"
             "From: Ann Example <ann@example.org>\n"
             "To: bob@example.com\n"
             "Subject: Holiday pictures\n"
-            "Date: Sun, 14 Jul 2019 10:12:33 +0200\n"
             "Message-ID: <1@example.org>\n"
             "\n"
             "Hi\nthere\n");
@@ -250,11 +251,11 @@ TEST(MsgTextProgramTest, ConvertsAMessageWithTransportHeaders) {
   ASSERT_EQ(run.status, 0) << run.errors;
   EXPECT_EQ(run.errors, "");
   EXPECT_EQ(ReadFileBytes(text),
+            "Date: Sun, 14 Jul 2019 10:12:33 +0200\n"
             "Received: from mail.example.org by mx.example.com; Sun, 14 Jul 2019 10:12:40 +0200\n"
             "From: Ann Example <ann@example.org>\n"
             "To: bob@example.com\n"
             "Subject: Holiday pictures\n"
-            "Date: Sun, 14 Jul 2019 10:12:33 +0200\n"
             "Message-ID: <1@example.org>\n"
             "\n"
             "Hello Bob,\nhere they are.\n");

@@ -267,6 +267,16 @@ TEST_F(MsgConverterTest, ACompoundFileIsConvertedAndItsDateLineRead) {
   EXPECT_EQ(test::EntryNames(files_.path()), std::vector<std::string>{"mail.msg"});
 }
 
+TEST_F(MsgConverterTest, ADateLineBehindALongReceivedChainIsFound) {
+  std::string headers;
+  for (int i = 0; i < 300; ++i) headers += "Received: by relay" + std::to_string(i) + ".example\r\n";
+  headers += "Date: Sun, 14 Jul 2019 10:12:33 +0200\r\n\r\n";
+  test::MsgStorage message = test::MsgMessageStorage();
+  message.Unicode(0x007D, headers).Time(0x0039, test::FileTimeFromUnix(1577923200));
+  const std::string path = files_.WriteFile("relayed.msg", test::MsgBytes(message));
+  EXPECT_EQ(ReadEmailDates(path, context_).created, MakeDate(2019, 7, 14, 10, 12, 33));
+}
+
 TEST_F(MsgConverterTest, WithoutTransportHeadersTheSubmitTimeInLocalTime) {
   test::MsgStorage message = test::MsgMessageStorage();
   message.Unicode(0x0037, "Hi")
