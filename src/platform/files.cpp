@@ -8,6 +8,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -186,6 +187,12 @@ long long FileSize(const std::string& path) {
 std::string ReadFileHead(const std::string& path, size_t max_bytes) {
   const int fd = OpenForReading(path);
   if (fd < 0) return {};
+  // No buffer larger than the file (a limit of megabytes is common for files of kilobytes);
+  // a size of 0 may be a file whose size is not known beforehand.
+  struct stat st {};
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    max_bytes = std::min(max_bytes, static_cast<size_t>(st.st_size));
+  }
   std::string bytes = ReadAt(fd, 0, max_bytes);
   close(fd);
   return bytes;
@@ -248,5 +255,14 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes, unsigned mo
   }
   return true;
 }
+
+std::unique_ptr<OpenedFileName> OpenedFileName::Open(const std::string& path) {
+  const int fd = OpenForReading(path);
+  if (fd < 0) return nullptr;
+  return std::unique_ptr<OpenedFileName>(
+      new OpenedFileName(fd, "/proc/self/fd/" + std::to_string(fd)));
+}
+
+OpenedFileName::~OpenedFileName() { close(fd_); }
 
 }  // namespace kalvento::platform

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/file_times.h"
@@ -48,5 +50,24 @@ bool RemoveFolderTree(const std::string& folder);
 // Writes `bytes` to a new file `path` with the given permission bits, replacing what was there
 // (also a read-only file). Written to a temporary name first, so a failure leaves the old file.
 bool WriteWholeFile(const std::string& path, std::string_view bytes, unsigned mode);
+
+// A file opened read-only and reachable, while this object lives, under a plain ASCII name: for
+// libraries that turn names into bytes through the locale and so could miss or mistake a name
+// with other characters (or one that is not UTF-8).
+class OpenedFileName {
+ public:
+  // Nothing when the file cannot be opened.
+  static std::unique_ptr<OpenedFileName> Open(const std::string& path);
+  ~OpenedFileName();
+  OpenedFileName(const OpenedFileName&) = delete;
+  OpenedFileName& operator=(const OpenedFileName&) = delete;
+
+  const std::string& name() const { return name_; }
+
+ private:
+  OpenedFileName(int fd, std::string name) : fd_(fd), name_(std::move(name)) {}
+  int fd_;
+  std::string name_;
+};
 
 }  // namespace kalvento::platform

@@ -4,6 +4,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+
+#define PCRE2_CODE_UNIT_WIDTH 8
+#include <pcre2.h>
 
 #include "platform/files.h"
 #include "sources/media_info.h"
@@ -75,20 +79,27 @@ bool YearTextInRange(std::string_view text, size_t pos) {
   return year >= "1601" && year <= "9999";
 }
 
-bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+struct CodeDeleter {
+  void operator()(pcre2_code* code) const { pcre2_code_free(code); }
+};
 
-// "^[A-Z]{3} [A-Z]{3} \d\d \d\d:\d\d:\d\d \d\d\d\d", e.g. "SUN JUL 14 08:12:33 2019".
+// The upper-case C time form of some Mastered_Date answers, "SUN JUL 14 08:12:33 2019".
 bool IsUpperCaseCTime(std::string_view t) {
-  constexpr std::string_view kShape = "AAA AAA 99 99:99:99 9999";
-  if (t.size() < kShape.size()) return false;
-  for (size_t i = 0; i < kShape.size(); ++i) {
-    const char shape = kShape[i];
-    if (shape == 'A' ? !IsUpper(t[i]) : shape == '9' ? !IsDigit(t[i]) : t[i] != shape) {
-      return false;
-    }
-  }
-  return true;
+  static const std::unique_ptr<pcre2_code, CodeDeleter> code = [] {
+    constexpr std::string_view kExpression = R"(^[A-Z]{3} [A-Z]{3} \d\d \d\d:\d\d:\d\d \d\d\d\d)";
+    int error_code = 0;
+    PCRE2_SIZE error_offset = 0;
+    return std::unique_ptr<pcre2_code, CodeDeleter>(
+        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(kExpression.data()), kExpression.size(), 0,
+                      &error_code, &error_offset, nullptr));
+  }();
+  if (!code) return false;
+  pcre2_match_data* match = pcre2_match_data_create_from_pattern(code.get(), nullptr);
+  if (match == nullptr) return false;
+  const int found = pcre2_match(code.get(), reinterpret_cast<PCRE2_SPTR>(t.data()), t.size(), 0,
+                                0, match, nullptr);
+  pcre2_match_data_free(match);
+  return found > 0;
 }
 
 // "SUN JUL 14 08:12:33 2019" → "2019-07-14 08:12:33 "; unchanged when the month is unknown.
@@ -285,7 +296,10 @@ DateValue MediaInfoAnswerDate(std::string_view parameter, std::string_view answe
     utc = true;
     t = std::string(Piece(t, 4, 19));
   } else {
-    utc = TrimBlanks(t).ends_with("UTC");
+    const std::string_view trimmed = TrimBlanks(t);
+    utc = trimmed.ends_with("UTC");
+    // Without the mark, so that a short value ("2019-07-14 UTC") keeps none of it.
+    if (utc) t = std::string(TrimBlanks(trimmed.substr(0, trimmed.size() - 3)));
     t = t.substr(0, 19);
   }
   // 4.

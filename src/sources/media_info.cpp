@@ -1,10 +1,8 @@
 #include "sources/media_info.h"
 
-#include <locale.h>
-
-#include <clocale>
 #include <utility>
 
+#include "platform/files.h"
 #include "texts/text_util.h"
 
 namespace kalvento {
@@ -74,20 +72,14 @@ void UnloadMediaInfo(MediaInfoLibrary& media) {
 
 bool OpenMediaFile(const MediaInfoLibrary& media, const std::string& path) {
   if (!media.loaded() || media.Open == nullptr) return false;
-  const std::wstring wide = WideFromUtf8(path);
-  if (IsAscii(path)) return media.Open(media.handle, wide.c_str()) != 0;
-  // The library turns the wide name back into bytes with wcstombs, i.e. in the thread's
-  // LC_CTYPE, which is "C" (ASCII only) unless the program changed it. A UTF-8 character type
-  // for this thread and this call only lets it find names with other characters.
-  locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-  if (utf8 == static_cast<locale_t>(nullptr)) {
-    return media.Open(media.handle, wide.c_str()) != 0;
-  }
-  const locale_t previous = uselocale(utf8);
-  const bool opened = media.Open(media.handle, wide.c_str()) != 0;
-  uselocale(previous);
-  freelocale(utf8);
-  return opened;
+  if (IsAscii(path)) return media.Open(media.handle, WideFromUtf8(path).c_str()) != 0;
+  // The library turns a wide name back into bytes through the locale: a name with other
+  // characters could be missed, or one that is not UTF-8 taken for another file's. It gets an
+  // ASCII name of the opened file instead.
+  const std::unique_ptr<platform::OpenedFileName> opened = platform::OpenedFileName::Open(path);
+  // An empty name fails too, and forgets the file before.
+  const std::string name = opened ? opened->name() : std::string();
+  return media.Open(media.handle, WideFromUtf8(name).c_str()) != 0;
 }
 
 std::string GeneralText(const MediaInfoLibrary& media, const std::string& parameter) {

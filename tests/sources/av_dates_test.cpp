@@ -390,6 +390,8 @@ TEST(MediaInfoAnswerTest, AnswersAsDates) {
       {"Encoded_Date", "UTC 2019-07-14 08:12:33", "2019.07.14 10:12:33", ""},
       {"Encoded_Date", "2019-07-14 08:12:33 UTC", "2019.07.14 10:12:33", ""},
       {"Encoded_Date", "2019-01-14 08:12:33 UTC", "2019.01.14 09:12:33", ""},
+      {"Encoded_Date", "2019-07-14 08:12 UTC", "2019.07.14 10:12:00", ""},
+      {"Encoded_Date", "2019-07-14 UTC", "2019.07.14 02:00:00", ""},
       {"Tagged_Date", "2019-07-14T08:12:33.250 UTC", "2019.07.14 10:12:33", ""},
       {"Encoded_Date", "2019-07-14 / 1904-01-01", "1904.01.01 00:00:00", ""},
       {"Encoded_Date", "2019-07-14 / 1900-01-01", "2019.07.14 00:00:00", ""},
@@ -530,6 +532,14 @@ TEST_F(AvMediaInfoTest, NamesWithOtherCharactersAreFound) {
       "e \xE6\x97\xA5.mp4",
       file);
   EXPECT_EQ(Shown(Read(path)), "2019.07.14 10:12:33");
+}
+
+TEST_F(AvMediaInfoTest, ANameThatIsNotUtf8IsNeverTakenForAnother) {
+  // The invalid byte must not turn into the U+FFFD of the other name.
+  const std::string own = folder_.WriteFile(
+      "a\xE9.mp4", MovieFile("isom", QuickTimeSeconds(2011, 1, 1, 8, 0, 0)));
+  folder_.WriteFile("a\xEF\xBF\xBD.mp4", MovieFile("isom", QuickTimeSeconds(2022, 2, 2, 8, 0, 0)));
+  EXPECT_EQ(Shown(Read(own)), "2011.01.01 09:00:00");
 }
 
 TEST_F(AvMediaInfoTest, UnreadableFilesGiveNothing) {
