@@ -32,6 +32,10 @@ class Descriptor {
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   int get() const { return fd_; }
+  void Reset(int fd) {
+    if (fd_ >= 0) close(fd_);
+    fd_ = fd;
+  }
   // Closes now; false when the close reports a failure (a write that did not reach the disk).
   bool Close() {
     const int fd = fd_;
@@ -173,42 +177,66 @@ bool WriteAttachment(int folder_fd, const std::string& base, std::string_view da
   return false;
 }
 
+// Writes a message's outputs: the text file once its properties are known, then each attachment.
+class MessageWriter {
+ public:
+  explicit MessageWriter(const ConvertOptions& options) : options_(options) {}
+
+  bool Begin(const MsgMessage& message, std::string& error) {
+    folder_.Reset(OpenAttachmentFolder(options_.attachment_folder, error));
+    if (folder_.get() < 0) return false;
+    if (options_.replace && !EmptyFolderAt(folder_.get())) {
+      error = "cannot empty the attachment folder " + options_.attachment_folder;
+      return false;
+    }
+    if (!WriteTextFile(options_.text_file, BuildMessageText(message), options_.replace, error)) {
+      return false;
+    }
+    // Names in the folder already (none after /d) are taken, in any case.
+    std::vector<std::string> present;
+    ListNames(folder_.get(), present);
+    for (const std::string& name : present) taken_.insert(AsciiLower(name));
+    return true;
+  }
+
+  bool Attachment(const MsgAttachment& attachment, size_t index, std::string& error) {
+    if (!attachment.has_data) return true;  // embedded messages and OLE objects are not written
+    return WriteAttachment(folder_.get(), AttachmentFileName(attachment, index), attachment.data,
+                           taken_, error);
+  }
+
+ private:
+  const ConvertOptions& options_;
+  Descriptor folder_{-1};
+  std::set<std::string> taken_;
+};
+
 }  // namespace
 
 bool WriteMessageFiles(const MsgMessage& message, const ConvertOptions& options,
                        std::string& error) {
-  Descriptor folder(OpenAttachmentFolder(options.attachment_folder, error));
-  if (folder.get() < 0) return false;
-  if (options.replace && !EmptyFolderAt(folder.get())) {
-    error = "cannot empty the attachment folder " + options.attachment_folder;
-    return false;
-  }
-  if (!WriteTextFile(options.text_file, BuildMessageText(message), options.replace, error)) {
-    return false;
-  }
-  // Names in the folder already (none after /d) are taken, in any case.
-  std::set<std::string> taken;
-  std::vector<std::string> present;
-  ListNames(folder.get(), present);
-  for (const std::string& name : present) taken.insert(AsciiLower(name));
+  MessageWriter writer(options);
+  if (!writer.Begin(message, error)) return false;
   for (size_t i = 0; i < message.attachments.size(); ++i) {
-    const MsgAttachment& attachment = message.attachments[i];
-    if (!attachment.has_data) continue;  // embedded messages and OLE objects are not written
-    if (!WriteAttachment(folder.get(), AttachmentFileName(attachment, i), attachment.data, taken,
-                         error)) {
-      return false;
-    }
+    if (!writer.Attachment(message.attachments[i], i, error)) return false;
   }
   return true;
 }
 
 bool ConvertMsgFile(const ConvertOptions& options, std::string& error) {
-  std::optional<MsgMessage> message = ReadMsgFile(options.input, error);
-  if (!message) {
-    error = options.input + ": " + error;
-    return false;
-  }
-  return WriteMessageFiles(*message, options, error);
+  // The text is written as soon as the message's own properties are read; attachments follow
+  // one at a time, so a large message never sits in memory whole.
+  MessageWriter writer(options);
+  std::string write_error;
+  MsgReadHandler handler;
+  handler.message = [&](const MsgMessage& message) { return writer.Begin(message, write_error); };
+  handler.attachment = [&](const MsgAttachment& attachment, size_t index) {
+    return writer.Attachment(attachment, index, write_error);
+  };
+  std::string read_error;
+  if (ReadMsgFileInto(options.input, handler, read_error)) return true;
+  error = write_error.empty() ? options.input + ": " + read_error : write_error;
+  return false;
 }
 
 }  // namespace kalvento::msgtext

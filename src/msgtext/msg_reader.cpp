@@ -207,7 +207,9 @@ MsgAttachment ReadAttachment(const Storage& storage, int code_page) {
   return attachment;
 }
 
-std::optional<MsgMessage> ReadMessage(GsfInput* input, std::string& error) {
+// With a handler the attachments go to it one by one and are not kept in the message.
+std::optional<MsgMessage> ReadMessage(GsfInput* input, std::string& error,
+                                      const MsgReadHandler* handler = nullptr) {
   GError* gerror = nullptr;
   Ref<GsfInfile> root(gsf_infile_msole_new(input, &gerror));
   if (!root) {
@@ -259,12 +261,18 @@ std::optional<MsgMessage> ReadMessage(GsfInput* input, std::string& error) {
     if (child) message.recipients.push_back(ReadRecipient(Storage(child.get(), kSubStorageHeader),
                                                           code_page));
   }
+  if (handler != nullptr && !handler->message(message)) return std::nullopt;
+  size_t count = 0;
   for (const int index : top.attachments()) {
     Ref<GsfInfile> child(top.OpenChild(index));
-    if (child) {
-      message.attachments.push_back(
-          ReadAttachment(Storage(child.get(), kSubStorageHeader), code_page));
+    if (!child) continue;
+    MsgAttachment attachment = ReadAttachment(Storage(child.get(), kSubStorageHeader), code_page);
+    if (handler == nullptr) {
+      message.attachments.push_back(std::move(attachment));
+    } else if (!handler->attachment(attachment, count)) {
+      return std::nullopt;
     }
+    ++count;
   }
   return message;
 }
@@ -276,7 +284,10 @@ void InitGsfOnce() {
   std::call_once(once, [] { gsf_init(); });
 }
 
-std::optional<MsgMessage> ReadMsgFile(const std::string& path, std::string& error) {
+namespace {
+
+std::optional<MsgMessage> ReadMessageFile(const std::string& path, std::string& error,
+                                          const MsgReadHandler& handler) {
   InitGsfOnce();
   GError* gerror = nullptr;
   Ref<GsfInput> input(gsf_input_stdio_new(path.c_str(), &gerror));
@@ -289,7 +300,13 @@ std::optional<MsgMessage> ReadMsgFile(const std::string& path, std::string& erro
     return std::nullopt;
   }
   if (gerror != nullptr) g_error_free(gerror);
-  return ReadMessage(input.get(), error);
+  return ReadMessage(input.get(), error, &handler);
+}
+
+}  // namespace
+
+bool ReadMsgFileInto(const std::string& path, const MsgReadHandler& handler, std::string& error) {
+  return ReadMessageFile(path, error, handler).has_value();
 }
 
 std::optional<MsgMessage> ReadMsgBytes(std::string_view bytes, std::string& error) {

@@ -4,6 +4,7 @@
 // the few properties kalvento-msgtext writes out.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -73,10 +74,19 @@ struct MsgMessage {
   std::vector<MsgAttachment> attachments;
 };
 
-// Reads the message in a file or in bytes. Empty, with a reason in `error`, when the input is no
-// compound file or holds no MAPI properties.
-std::optional<MsgMessage> ReadMsgFile(const std::string& path, std::string& error);
+// Reads the message in bytes. Empty, with a reason in `error`, when the input is no compound
+// file or holds no MAPI properties.
 std::optional<MsgMessage> ReadMsgBytes(std::string_view bytes, std::string& error);
+
+// Reads the message in a file, handing the parts over as they are read, so attachments are never
+// held all at once: `message` gets the message without its attachments, then `attachment` each attachment
+// (0-based index) in order. A handler that returns false ends the reading; so does a file that is
+// no message (false, with the reason in `error`).
+struct MsgReadHandler {
+  std::function<bool(const MsgMessage&)> message;
+  std::function<bool(const MsgAttachment&, size_t index)> attachment;
+};
+bool ReadMsgFileInto(const std::string& path, const MsgReadHandler& handler, std::string& error);
 
 // Initialises libgsf once (every entry point above calls it).
 void InitGsfOnce();
