@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/paths.h"
+#include "platform/process.h"
 #include "texts/text_table.h"
 #include "texts/text_util.h"
 
@@ -28,6 +29,7 @@ void RestoreTerminal() {
 
 void OnFatalSignal(int signal_number) {
   RestoreTerminal();
+  platform::EndChildProcessesNow();  // ExifTool would go on waiting for requests
   std::signal(signal_number, SIG_DFL);
   std::raise(signal_number);
 }
@@ -53,10 +55,10 @@ TerminalView::TerminalView(const ResultList& list) : list_(list) {
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
+  std::signal(SIGTERM, OnFatalSignal);
+  std::signal(SIGHUP, OnFatalSignal);
   if (keys_from_terminal_ && tcgetattr(STDIN_FILENO, &saved_terminal) == 0) {
     terminal_saved = 1;
-    std::signal(SIGTERM, OnFatalSignal);
-    std::signal(SIGHUP, OnFatalSignal);
     termios keys = saved_terminal;
     keys.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
     keys.c_cc[VMIN] = 0;
@@ -70,6 +72,8 @@ TerminalView::~TerminalView() {
   RestoreTerminal();
   terminal_saved = 0;
   std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
+  std::signal(SIGHUP, SIG_DFL);
 }
 
 bool TerminalView::DrawDue() const {

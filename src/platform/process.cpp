@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <thread>
@@ -49,6 +50,25 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 void CloseBoth(int fds[2]) {
   if (fds[0] >= 0) close(fds[0]);
   if (fds[1] >= 0) close(fds[1]);
+}
+
+// The children still running, so that a program ended by a signal can end them too (our
+// children run in process groups of their own and would outlive it). Lock-free for the handler.
+constexpr size_t kMostWatchedChildren = 64;
+std::atomic<pid_t> running_children[kMostWatchedChildren];
+
+void Watch(pid_t pid) {
+  for (std::atomic<pid_t>& slot : running_children) {
+    pid_t empty = 0;
+    if (slot.compare_exchange_strong(empty, pid)) return;
+  }
+}
+
+void Unwatch(pid_t pid) {
+  for (std::atomic<pid_t>& slot : running_children) {
+    pid_t watched = pid;
+    if (slot.compare_exchange_strong(watched, 0)) return;
+  }
 }
 
 int StatusOf(int wait_status) {
@@ -109,7 +129,15 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(const ProcessOptions& options)
   child->input_fd_ = input[1];
   child->output_fd_ = output[0];
   child->output_closed_ = output[0] < 0;
+  Watch(pid);
   return child;
+}
+
+void EndChildProcessesNow() {
+  for (std::atomic<pid_t>& slot : running_children) {
+    const pid_t pid = slot.load();
+    if (pid > 0) kill(-pid, SIGKILL);
+  }
 }
 
 ChildProcess::~ChildProcess() {
@@ -202,8 +230,13 @@ void ChildProcess::CloseInput() {
 }
 
 void ChildProcess::Reap(int status) {
-  reaped_ = true;
+  MarkGone();
   exit_status_ = StatusOf(status);
+}
+
+void ChildProcess::MarkGone() {
+  if (!reaped_) Unwatch(pid_);
+  reaped_ = true;
 }
 
 bool ChildProcess::IsRunning() {
@@ -211,7 +244,7 @@ bool ChildProcess::IsRunning() {
   int status = 0;
   const pid_t done = waitpid(pid_, &status, WNOHANG);
   if (done == pid_) Reap(status);
-  if (done < 0) reaped_ = true;  // not our child any more
+  if (done < 0) MarkGone();  // not our child any more
   return !reaped_;
 }
 
@@ -224,7 +257,7 @@ void ChildProcess::Terminate() {
     done = waitpid(pid_, &status, 0);
   } while (done < 0 && errno == EINTR);
   if (done == pid_) Reap(status);
-  reaped_ = true;
+  MarkGone();
 }
 
 int ChildProcess::Wait(std::chrono::milliseconds timeout) {

@@ -61,6 +61,7 @@ class ChildProcess {
   bool FillBuffer(int timeout_ms);
   bool TakeLine(std::string& line);
   void Reap(int status);
+  void MarkGone();  // reaped or no child of ours: never signalled again
 
   int pid_ = 0;
   int input_fd_ = -1;
@@ -84,6 +85,9 @@ std::string ProcessIdentity(int pid);
 std::string ProcessEnvironmentValue(int pid, std::string_view name);
 // Ends a process of the current user forcibly; false when it could not be signalled.
 bool TerminateProcess(int pid);
+// Ends every child process still running (with what it started), for a program about to die of
+// a signal. Safe to call in a signal handler.
+void EndChildProcessesNow();
 
 // A shared library loaded at run time; unloaded at destruction.
 class SharedLibrary {

@@ -115,6 +115,26 @@ TEST(ChildProcessTest, WaitGivesUpOnAChildThatKeepsRunning) {
   EXPECT_EQ(child->Wait(50ms), -1);
 }
 
+TEST(ChildProcessTest, EndChildProcessesNowEndsTheRunningOnesAndWhatTheyStarted) {
+  TempFolder folder;
+  const std::string grandchild_pid = folder.path() + "pid";
+  auto running = StartShell("sleep 30 & echo $! > '" + grandchild_pid + "'; echo up; wait");
+  auto ended = StartShell("exit 3");
+  ASSERT_TRUE(running && ended);
+  EXPECT_EQ(ended->Wait(5s), 3);
+  std::string line;
+  ASSERT_EQ(running->ReadLine(line, 5s), ReadResult::kLine);
+  const int sleeper = std::stoi(test::ReadFileBytes(grandchild_pid));
+  EndChildProcessesNow();
+  EXPECT_EQ(running->Wait(5s), 128 + 9);
+  // Gone, or a zombie waiting for its new parent to reap it.
+  for (int i = 0; i < 100 && !ProcessIdentity(sleeper).empty(); ++i) {
+    std::this_thread::sleep_for(10ms);
+  }
+  EXPECT_EQ(ProcessIdentity(sleeper), "");
+  EXPECT_EQ(ended->Wait(0ms), 3);
+}
+
 TEST(FindProcessByNameTest, FindsAScriptByItsFileNameIgnoringCaseAndNotAfterItEnded) {
   TempFolder folder;
   const std::string script =
