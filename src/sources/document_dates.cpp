@@ -203,7 +203,7 @@ DocumentDates CorePropertiesDates(std::string_view xml) {
   if (!root) return dates;
   constexpr std::string_view kMask = "%yyyy-%mm-%ddT%hh:%ii:%ssZ";
   for (const XmlElement& child : root->children) {
-    const std::string_view text = std::string_view(child.text).substr(0, 20);
+    const std::string_view text = child.Text().substr(0, 20);
     if (child.name == "dcterms:created") {
       dates.created = YearFirstDate(kMask, text);
     } else if (child.name == "dcterms:modified") {
@@ -224,7 +224,7 @@ DocumentDates OpenDocumentMetaDates(std::string_view xml) {
   if (meta == nullptr) return dates;
   constexpr std::string_view kMask = "%yyyy-%mm-%ddT%hh:%ii:%ss";
   for (const XmlElement& child : meta->children) {
-    const std::string_view text = std::string_view(child.text).substr(0, 19);
+    const std::string_view text = child.Text().substr(0, 19);
     if (child.name == "meta:creation-date") {
       dates.created = YearFirstDate(kMask, text);
     } else if (child.name == "dc:date") {

@@ -177,7 +177,7 @@ std::string SidecarText(const XmlElement& document, std::string_view element,
                         std::initializer_list<std::string_view> attributes) {
   if (const XmlElement* found = document.Find(std::string("rdf:RDF/rdf:Description/") +
                                               std::string(element))) {
-    return found->text;
+    return std::string(found->Text());
   }
   const XmlElement* description = document.Find("rdf:RDF/rdf:Description");
   if (description == nullptr) return {};

@@ -11,29 +11,15 @@ struct TreeBuilder {
   XML_Parser parser = nullptr;
   std::optional<XmlElement> root;
   std::vector<XmlElement*> open;  // the path from the root to the element being read
+  std::shared_ptr<std::string> text = std::make_shared<std::string>();
   bool too_deep = false;
-  size_t text_bytes = 0;  // held in all elements' texts so far
-  bool too_much_text = false;
-
-  // Expat may still call a handler after XML_StopParser (the end of an empty element whose
-  // start stopped it); those calls change nothing.
-  bool Stopped() const { return too_deep || too_much_text; }
 };
-
-// Counts `length` more bytes of text; false (and the parser stopped) past the budget.
-bool TakeText(TreeBuilder& builder, size_t length) {
-  if (length > kMaxXmlTextBytes - builder.text_bytes) {
-    XML_StopParser(builder.parser, XML_FALSE);
-    builder.too_much_text = true;
-    return false;
-  }
-  builder.text_bytes += length;
-  return true;
-}
 
 void OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
   auto* builder = static_cast<TreeBuilder*>(data);
-  if (builder->Stopped()) return;
+  // Expat may still call a handler after XML_StopParser (the end of an empty element whose
+  // start stopped it); those calls change nothing.
+  if (builder->too_deep) return;
   if (builder->open.size() >= static_cast<size_t>(kMaxXmlDepth)) {
     builder->too_deep = true;
     XML_StopParser(builder->parser, XML_FALSE);
@@ -50,28 +36,30 @@ void OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
   for (int i = 0; attributes[i] != nullptr; i += 2) {
     element->attributes.emplace_back(attributes[i], attributes[i + 1]);
   }
+  element->document_text = builder->text;
+  element->text_begin = builder->text->size();
   builder->open.push_back(element);
 }
 
 void OnEnd(void* data, const XML_Char*) {
   auto* builder = static_cast<TreeBuilder*>(data);
-  if (builder->Stopped() || builder->open.empty()) return;
-  XmlElement* closed = builder->open.back();
+  if (builder->too_deep || builder->open.empty()) return;
+  builder->open.back()->text_end = builder->text->size();
   builder->open.pop_back();
-  if (!builder->open.empty() && TakeText(*builder, closed->text.size())) {
-    builder->open.back()->text += closed->text;
-  }
 }
 
 void OnText(void* data, const XML_Char* text, int length) {
   auto* builder = static_cast<TreeBuilder*>(data);
-  if (builder->Stopped()) return;
-  if (!builder->open.empty() && TakeText(*builder, static_cast<size_t>(length))) {
-    builder->open.back()->text.append(text, static_cast<size_t>(length));
-  }
+  if (builder->too_deep || builder->open.empty()) return;
+  builder->text->append(text, static_cast<size_t>(length));
 }
 
 }  // namespace
+
+std::string_view XmlElement::Text() const {
+  if (!document_text) return {};
+  return std::string_view(*document_text).substr(text_begin, text_end - text_begin);
+}
 
 const XmlElement* XmlElement::Child(std::string_view child_name) const {
   for (const XmlElement& child : children) {
@@ -108,7 +96,7 @@ std::optional<XmlElement> ParseXml(std::string_view bytes) {
   const bool parsed = XML_Parse(builder.parser, bytes.data(), static_cast<int>(bytes.size()),
                                 XML_TRUE) == XML_STATUS_OK;
   XML_ParserFree(builder.parser);
-  if (!parsed || builder.Stopped()) return std::nullopt;
+  if (!parsed || builder.too_deep) return std::nullopt;
   return std::move(builder.root);
 }
 

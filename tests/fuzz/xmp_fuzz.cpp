@@ -23,8 +23,8 @@ size_t Walk(const kalvento::XmlElement& element, int depth) {
   for (const auto& [name, value] : element.attributes) {
     if (element.Attribute(name) != value) std::abort();  // well-formed: names are unique
   }
-  if (element.text.size() < children_text) std::abort();
-  return element.text.size();
+  if (element.Text().size() < children_text) std::abort();
+  return element.Text().size();
 }
 
 }  // namespace
