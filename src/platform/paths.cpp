@@ -1,5 +1,7 @@
 #include "platform/paths.h"
 
+#include <limits.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -97,6 +99,14 @@ std::string AbsolutePath(std::string_view path) {
     result += part;
   }
   if (result.empty() || ends_as_folder) result += '/';
+  return result;
+}
+
+std::string ResolvedPath(const std::string& path) {
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return {};
+  std::string result(resolved);
+  free(resolved);
   return result;
 }
 

@@ -35,4 +35,7 @@ std::string FolderOf(std::string_view path);
 // folder cannot be read.
 std::string AbsolutePath(std::string_view path);
 
+// The path with every symbolic link resolved; empty when it does not exist.
+std::string ResolvedPath(const std::string& path);
+
 }  // namespace kalvento::platform

@@ -43,8 +43,11 @@ bool TakeAnswerLine(std::string_view line, TagCache& cache) {
   return false;
 }
 
-ExifToolSession::ExifToolSession(std::string executable, std::chrono::milliseconds silence_limit)
-    : executable_(std::move(executable)), silence_limit_(silence_limit) {}
+ExifToolSession::ExifToolSession(std::string executable, std::chrono::milliseconds silence_limit,
+                                 std::string module_folder)
+    : executable_(std::move(executable)),
+      silence_limit_(silence_limit),
+      module_folder_(std::move(module_folder)) {}
 
 ExifToolSession::~ExifToolSession() { StopExifTool(); }
 
@@ -58,6 +61,11 @@ void ExifToolSession::StartIfNeeded() {
   options.pipe_output = true;
   options.discard_errors = true;  // its messages about unreadable files are not ours to show
   options.environment = {{std::string(kOwnerVariable), platform::ProcessIdentity(getpid())}};
+  if (!module_folder_.empty()) {
+    const char* more = std::getenv("PERL5LIB");
+    options.environment.emplace_back(
+        "PERL5LIB", module_folder_ + (more != nullptr && *more != '\0' ? ":" + std::string(more) : ""));
+  }
   process_ = platform::ChildProcess::Start(options);
   if (process_) std::this_thread::sleep_for(kStartPause);
 }

@@ -19,6 +19,9 @@ using TagCache = std::unordered_map<std::string, std::string>;
 // label winning. True when the line is the end marker "{ready}".
 bool TakeAnswerLine(std::string_view line, TagCache& cache);
 
+// How long a query waits for ExifTool to print a line before it gives up on it.
+inline constexpr std::chrono::milliseconds kExifToolSilenceLimit = std::chrono::seconds(30);
+
 // One ExifTool process in stay-open mode, started by the first query of a run and asked once per
 // file for all its tags.
 class ExifToolSession {
@@ -26,8 +29,11 @@ class ExifToolSession {
   // `executable` is our copy of ExifTool; an empty or missing one makes every answer empty.
   // A query that sees no output for `silence_limit` gives up and ends the process; after three
   // files in a row without an answer no ExifTool is started again until StopExifTool.
+  // `module_folder`, when set, is where its Perl modules are (the copy no longer stands next to
+  // them).
   explicit ExifToolSession(std::string executable,
-                           std::chrono::milliseconds silence_limit = std::chrono::seconds(30));
+                           std::chrono::milliseconds silence_limit = kExifToolSilenceLimit,
+                           std::string module_folder = {});
   ~ExifToolSession();
   ExifToolSession(const ExifToolSession&) = delete;
   ExifToolSession& operator=(const ExifToolSession&) = delete;
@@ -43,6 +49,7 @@ class ExifToolSession {
 
   std::string executable_;
   std::chrono::milliseconds silence_limit_;
+  std::string module_folder_;
   std::unique_ptr<platform::ChildProcess> process_;
   TagCache cache_;
   std::string this_file_;  // the file whose answer fills the cache; empty when none

@@ -47,6 +47,16 @@ bool DeployCopy(const std::string& source, const std::string& copy) {
   return platform::WriteWholeFile(copy, bytes, 0700);
 }
 
+// ExifTool looks for its modules in "lib" next to the script (where a link to it points); the
+// copy in the temp folder has none there. Empty when the modules are installed for Perl itself.
+std::string ExifToolModuleFolder(const std::string& exiftool) {
+  const std::string script = platform::ResolvedPath(exiftool);
+  const size_t slash = script.rfind('/');
+  if (slash == std::string::npos) return {};
+  const std::string modules = script.substr(0, slash + 1) + "lib";
+  return platform::IsFolder(modules + "/Image/ExifTool") ? modules : "";
+}
+
 }  // namespace
 
 ToolLocations ConfiguredToolLocations(const std::string& program_folder) {
@@ -72,7 +82,8 @@ void DeployTools(const ToolLocations& locations, const std::string& temp_folder,
   const std::string copy = temp_folder + std::string(kExifToolCopyName);
   const bool private_folder = !temp_folder.empty() && platform::IsPrivateFolder(temp_folder);
   tools.exiftool = private_folder && DeployCopy(locations.exiftool, copy) ? copy : "";
-  tools.exiftool_session = std::make_unique<ExifToolSession>(tools.exiftool);
+  tools.exiftool_session = std::make_unique<ExifToolSession>(
+      tools.exiftool, kExifToolSilenceLimit, ExifToolModuleFolder(locations.exiftool));
 }
 
 ReaderContext ReaderContextFor(DeployedTools& tools, const std::string& temp_folder) {

@@ -92,6 +92,28 @@ TEST_F(DeployToolsTest, ALeftoverExifToolIsEndedBeforeItsCopyIsRewritten) {
   EXPECT_EQ(test::ReadFileBytes(Copy()), test::ReadFileBytes(source_));
 }
 
+TEST_F(DeployToolsTest, TheCopyFindsTheModulesThatStoodNextToTheProgram) {
+  // A stand-in that notes where Perl would look for modules, and answers every request.
+  const std::string noted = tools_folder_.path() + "perl5lib";
+  const std::string script = "#!/bin/sh\nprintf '%s' \"$PERL5LIB\" > '" + noted + "'\n"
+                             "while IFS= read -r line; do\n"
+                             "  case \"$line\" in -execute) echo '{ready}' ;; False) exit 0 ;; esac\n"
+                             "done\n";
+  for (const bool with_modules : {false, true}) {
+    SCOPED_TRACE(with_modules ? "modules next to it" : "modules installed for Perl");
+    TempFolder install;
+    if (with_modules) install.MakeFolder("lib/Image/ExifTool");
+    locations_.exiftool = install.WriteFile("exiftool", script);
+    chmod(locations_.exiftool.c_str(), 0755);
+    DeployedTools tools;
+    DeployTools(locations_, temp_.path(), tools);
+    EXPECT_EQ(tools.exiftool_session->QueryExifTag("/photos/a.jpg", "[EXIF] ModifyDate"), "");
+    const std::string perl5lib = test::ReadFileBytes(noted);
+    EXPECT_EQ(perl5lib.starts_with(install.path() + "lib"), with_modules) << perl5lib;
+    ReleaseMediaInfo(tools);
+  }
+}
+
 TEST_F(DeployToolsTest, MissingToolsAreLeftOutAndNothingIsWrittenIntoASharedFolder) {
   locations_.exiftool = tools_folder_.path() + "missing";
   locations_.pdfinfo = "";
