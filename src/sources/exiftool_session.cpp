@@ -128,9 +128,10 @@ void ExifToolSession::StopExifTool() {
 
 void EndStaleExifTool() {
   for (int look = 0; look < 2; ++look) {
-    if (look > 0) std::this_thread::sleep_for(kStalePause);
     const int pid = platform::FindProcessByName(kExifToolCopyName, IsLeftover);
-    if (pid != 0) platform::TerminateProcess(pid);
+    if (pid == 0) return;  // nothing left: no second look, no pause at every start
+    platform::TerminateProcess(pid);
+    std::this_thread::sleep_for(kStalePause);
   }
 }
 
