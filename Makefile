@@ -16,8 +16,9 @@ build: deps
 run: build
 	bash scripts/make-samples.sh build/samples
 	$(RELEASE_DIR)/bin/kalvento-cli analyse --settings build/samples.ini \
-	  --created "FILENAME,SAMEDATE" --pattern-created "YYYY-MM-DD" \
-	  --modified "FILENAME,SAMEDATE" --pattern-modified "YYYY-MM-DD" build/samples/
+	  --created "EXIF taken,DOCS created,FILENAME,SAMEDATE" --pattern-created "YYYY-MM-DD" \
+	  --modified "EXIF changed,DOCS modified,FILENAME,SAMEDATE" --pattern-modified "YYYY-MM-DD" \
+	  build/samples/
 
 test: deps
 	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DKALVENTO_SANITIZE=ON >/dev/null
