@@ -35,16 +35,7 @@ run_baseline() {
 
 # Warm the cache, then time the best of three runs of each.
 run_ours; run_baseline
-best() {
-  local best_time=""
-  for _ in 1 2 3; do
-    local start end elapsed
-    start=$(date +%s.%N); "$1"; end=$(date +%s.%N)
-    elapsed=$(echo "$end - $start" | bc -l)
-    if [ -z "$best_time" ] || [ "$(echo "$elapsed < $best_time" | bc -l)" = 1 ]; then best_time=$elapsed; fi
-  done
-  echo "$best_time"
-}
+source "$(dirname "$0")/best_of_three.sh"
 ours=$(best run_ours)
 baseline=$(best run_baseline)
 peak_kib=$(/usr/bin/time -f '%M' "$cli" analyse --settings "$settings" --created SAMEDATE \

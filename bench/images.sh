@@ -55,16 +55,7 @@ PY
 
 run_ours; run_baseline  # warm the cache
 grep -c "2019.07.14 10:12:33" "$work/ours.txt" >/dev/null || { echo "no EXIF dates proposed" >&2; exit 1; }
-best() {
-  local best_time=""
-  for _ in 1 2 3; do
-    local start end elapsed
-    start=$(date +%s.%N); "$1"; end=$(date +%s.%N)
-    elapsed=$(echo "$end - $start" | bc -l)
-    if [ -z "$best_time" ] || [ "$(echo "$elapsed < $best_time" | bc -l)" = 1 ]; then best_time=$elapsed; fi
-  done
-  echo "$best_time"
-}
+source "$(dirname "$0")/best_of_three.sh"
 ours=$(best run_ours)
 baseline=$(best run_baseline)
 printf 'kalvento-cli analyse (images): %.3f s\n' "$ours"
