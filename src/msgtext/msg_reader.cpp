@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "msgtext/msg_text.h"
+#include "platform/leak_check.h"
 #include "texts/text_util.h"
 
 namespace kalvento::msgtext {

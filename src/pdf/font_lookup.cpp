@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 
+#include "platform/leak_check.h"
 #include "texts/text_util.h"
 
 namespace kalvento::pdf {
@@ -84,10 +85,3 @@ FontFile ChooseFontFile(std::string_view family, bool bold) {
 }
 
 }  // namespace kalvento::pdf
-
-#if defined(__SANITIZE_ADDRESS__)
-// fontconfig loses a few blocks while it parses its configuration, once per process; that is not
-// ours to free, and the leak check must not fail every program that finds a font.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-extern "C" const char* __lsan_default_options() { return "print_suppressions=0"; }
-#endif

@@ -382,7 +382,8 @@ std::string ProcessEnvironmentValue(int pid, std::string_view name) {
 
 bool TerminateProcess(int pid) {
   if (pid <= 0) return false;
-  const bool signalled = kill(pid, SIGKILL) == 0;
+  // A process leading its own group (as every child we start does) takes what it started along.
+  const bool signalled = kill(getpgid(pid) == pid ? -pid : pid, SIGKILL) == 0;
   // Our own child would stay a zombie (and be found again) until it is reaped.
   int status = 0;
   for (int i = 0; signalled && i < 50; ++i) {

@@ -83,7 +83,8 @@ int FindProcessByName(std::string_view file_name,
 std::string ProcessIdentity(int pid);
 // The value of a variable in a process's environment as it was started; empty when unset.
 std::string ProcessEnvironmentValue(int pid, std::string_view name);
-// Ends a process of the current user forcibly; false when it could not be signalled.
+// Ends a process of the current user forcibly (with its process group when it leads one); false
+// when it could not be signalled.
 bool TerminateProcess(int pid);
 // Ends every child process still running (with what it started), for a program about to die of
 // a signal. Safe to call in a signal handler.

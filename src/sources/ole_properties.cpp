@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/leak_check.h"
 #include "texts/text_util.h"
 
 namespace kalvento {

@@ -345,6 +345,67 @@ TEST_F(AnalysisTest, EachFileGoesToAtMostOneReaderByExtension) {
   }
 }
 
+// Readers whose every date is a different day, so each hand-over can be told apart.
+FileReaders DatedReaders() {
+  FileReaders readers;
+  readers.png = [](const std::string&, ReaderContext&) {
+    return PngDates{MakeDate(2001, 1, 1, 0, 0, 0), MakeDate(2001, 1, 2, 0, 0, 0)};
+  };
+  readers.xmp_sidecar = [](const std::string&, ReaderContext&) {
+    return SidecarDates{MakeDate(2002, 1, 1, 0, 0, 0), MakeDate(2002, 1, 2, 0, 0, 0)};
+  };
+  readers.heic = [](const std::string&, ReaderContext&) { return MakeDate(2003, 1, 1, 0, 0, 0); };
+  readers.exif_image = [](const std::string&, ReaderContext&) {
+    return ImageDates{MakeDate(2004, 1, 1, 0, 0, 0), MakeDate(2004, 1, 2, 0, 0, 0),
+                      MakeDate(2004, 1, 3, 0, 0, 0), MakeDate(2004, 1, 4, 0, 0, 0)};
+  };
+  readers.audio_video = [](const std::string&, ReaderContext&) {
+    return MakeDate(2005, 1, 1, 0, 0, 0);
+  };
+  return readers;
+}
+
+TEST(AnalysisHandOverTest, EachReaderDateReachesItsSourceWithItsInfo) {
+  FillTextTable();
+  struct Case {
+    const char* file;
+    const char* code;
+    const char* date;  // empty: no date
+    const char* info;
+  };
+  const std::vector<Case> cases = {
+      {"b.png", "EXIF taken", "2001.01.01 00:00:00", "GAD00402"},
+      {"b.png", "IPTC created", "2001.01.01 00:00:00", "GAD00402"},
+      {"b.png", "EXIF changed", "2001.01.02 00:00:00", "GAD00403"},
+      {"b.png", "XMP modified", "2001.01.02 00:00:00", "GAD00403"},
+      {"c.xmp", "IPTC created", "2002.01.01 00:00:00", "GAD00406"},
+      {"c.xmp", "XMP modified", "2002.01.02 00:00:00", "GAD00407"},
+      {"c.xmp", "EXIF taken", "", ""},
+      {"d.heic", "EXIF taken", "2003.01.01 00:00:00", "GAD00409"},
+      {"d.heic", "IPTC created", "2003.01.01 00:00:00", "GAD00409"},
+      {"d.heic", "EXIF changed", "2003.01.01 00:00:00", "GAD00409"},
+      {"d.heic", "XMP modified", "2003.01.01 00:00:00", "GAD00409"},
+      {"f.jpg", "EXIF taken", "2004.01.01 00:00:00", "GAD00404"},
+      {"f.jpg", "IPTC created", "2004.01.02 00:00:00", "GAD00406"},
+      {"f.jpg", "EXIF changed", "2004.01.03 00:00:00", "GAD00405"},
+      {"f.jpg", "XMP modified", "2004.01.04 00:00:00", "GAD00407"},
+      {"g.mp3", "AV recorded", "2005.01.01 00:00:00", "GAD00408"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " " + c.code);
+    test::TempFolder folder;
+    folder.WriteFile(c.file);
+    AnalysisRequest request{folder.path(), OnlySources({{c.code, true}}), DatedReaders(), {}};
+    request.context.media_info_loaded = true;
+    AnalysisRun run;
+    RunAnalysis(request, run.list, run.view);
+    const auto rows = FileRows(run.list);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][2], *c.date != '\0' ? std::string(c.date) : Text("GAD00321"));
+    EXPECT_EQ(rows[0][5], *c.info != '\0' ? Text(c.info) : "");
+  }
+}
+
 TEST_F(AnalysisTest, OffersReachBothListsAtTheirOwnIndices) {
   folder_.WriteFile("letter.pdf");
   // Created takes the document's modification date when only "DOCS modified" is on there.

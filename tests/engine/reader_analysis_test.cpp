@@ -68,6 +68,8 @@ TEST_F(ReaderAnalysisTest, AnAllZeroTakenDateStopsTheChainEvenWithAValidCreateDa
       {"-n", "-DateTimeOriginal=0000:00:00 00:00:00", "-CreateDate=2019:07:14 10:12:33"}));
   ASSERT_EQ(session_.QueryExifTag(folder_.path() + "photo.jpg", "[EXIF] DateTimeOriginal"),
             "0000:00:00 00:00:00");
+  ASSERT_EQ(session_.QueryExifTag(folder_.path() + "photo.jpg", "[EXIF] CreateDate"),
+            "2019:07:14 10:12:33");
   ReaderContext context;
   context.exiftool = &session_;
   const auto row = AnalyseOneFile(folder_.path(), CreatedFrom("EXIF taken"), context);

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -308,8 +309,13 @@ TEST(PdfInfoDates, SilentPdfInfoIsEndedAndItsLinesKept) {
   const std::string tool = WriteTool(
       folder, "hanging-pdfinfo",
       "echo $$ > '" + pid_file +
-          "'\nprintf 'CreationDate:    Sun Jul 14 10:12:33 2019 CEST\\n'\nexec sleep 30\n");
+          "'\nprintf 'CreationDate:    Sun Jul 14 10:12:33 2019 CEST\\n'\nexec sleep 600\n");
+  const auto started = std::chrono::steady_clock::now();
   const DocumentDates dates = ReadPdfInfoDates(pdf, tool);
+  // Three seconds of silence end the wait: not sooner, and long before the 30 s cap.
+  const auto waited = std::chrono::steady_clock::now() - started;
+  EXPECT_GE(waited, std::chrono::milliseconds(2900));
+  EXPECT_LT(waited, std::chrono::seconds(10));
   EXPECT_EQ(dates.created, MakeDate(2019, 7, 14, 10, 12, 33));
   const int pid = std::stoi(test::ReadFileBytes(pid_file));
   EXPECT_TRUE(ProcessGone(pid));
