@@ -13,6 +13,7 @@
 
 #include "msgtext/msg_text.h"
 #include "platform/leak_check.h"
+#include "sources/compound_directory.h"
 #include "texts/text_util.h"
 
 namespace kalvento::msgtext {
@@ -211,6 +212,10 @@ MsgAttachment ReadAttachment(const Storage& storage, int code_page) {
 // With a handler the attachments go to it one by one and are not kept in the message.
 std::optional<MsgMessage> ReadMessage(GsfInput* input, std::string& error,
                                       const MsgReadHandler* handler = nullptr) {
+  if (!CompoundDirectoryFits(input)) {
+    error = "the compound file's directory is nested too deeply to read";
+    return std::nullopt;
+  }
   GError* gerror = nullptr;
   Ref<GsfInfile> root(gsf_infile_msole_new(input, &gerror));
   if (!root) {

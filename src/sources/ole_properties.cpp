@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "platform/leak_check.h"
+#include "sources/compound_directory.h"
 #include "texts/text_util.h"
 
 namespace kalvento {
@@ -168,6 +169,10 @@ DocumentDates ReadLegacyOfficeDates(const std::string& path) {
   GsfInput* input = gsf_input_stdio_new(path.c_str(), &error);
   g_clear_error(&error);
   if (input == nullptr) return {};
+  if (!CompoundDirectoryFits(input)) {
+    Unref(input);
+    return {};
+  }
   GsfInfile* root = gsf_infile_msole_new(input, &error);
   g_clear_error(&error);
   Unref(input);  // the compound file keeps its own reference

@@ -1,6 +1,7 @@
 // Legacy Office dates from the compound file's summary property set. TZ is Europe/Berlin.
 
 #include <gsf/gsf-doc-meta-data.h>
+#include <gsf/gsf-input-memory.h>
 #include <gsf/gsf-meta-names.h>
 #include <gsf/gsf-msole-utils.h>
 #include <gsf/gsf-outfile-msole.h>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "sources/compound_directory.h"
 #include "sources/document_dates.h"
 #include "sources/ole_properties.h"
 #include "test_support.h"
@@ -185,6 +187,70 @@ TEST(OleSummaryDates, MalformedSetsGiveNone) {
   for (const std::string& stream : cases) {
     EXPECT_EQ(SummaryInformationDates(stream).created, 0) << stream.size();
   }
+}
+
+// A compound file (512-byte sectors) whose root holds `streams` empty streams, each the right
+// sibling of the one before: a chain as deep as it is long.
+std::string SiblingChainCompoundFile(uint32_t streams) {
+  const uint32_t entries = streams + 1;
+  const uint32_t directory_sectors = (entries * 128 + 511) / 512;
+  uint32_t fat_sectors = 1;
+  while (fat_sectors * 128 < fat_sectors + directory_sectors) ++fat_sectors;
+  auto put32 = [](std::string& bytes, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+  };
+  std::string header(512, '\0');
+  header.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+  header[0x18] = 0x3E;
+  header[0x1A] = 3;                                    // version 3
+  header[0x1C] = '\xFE', header[0x1D] = '\xFF';        // byte order
+  header[0x1E] = 9, header[0x20] = 6;                  // sector and mini sector shifts
+  put32(header, 0x2C, fat_sectors);
+  put32(header, 0x30, fat_sectors);                    // the directory follows the FAT
+  put32(header, 0x38, 4096);
+  put32(header, 0x3C, 0xFFFFFFFE);
+  put32(header, 0x44, 0xFFFFFFFE);
+  for (uint32_t i = 0; i < 109; ++i) put32(header, 0x4C + 4 * i, i < fat_sectors ? i : 0xFFFFFFFF);
+  std::string fat(fat_sectors * 512, '\xFF');
+  for (uint32_t i = 0; i < fat_sectors; ++i) put32(fat, 4 * i, 0xFFFFFFFD);
+  for (uint32_t i = 0; i < directory_sectors; ++i) {
+    const uint32_t sector = fat_sectors + i;
+    put32(fat, 4 * sector, i + 1 < directory_sectors ? sector + 1 : 0xFFFFFFFE);
+  }
+  std::string directory(directory_sectors * 512, '\0');
+  for (uint32_t e = 0; e < entries; ++e) {
+    const size_t at = e * 128;
+    const std::string name = e == 0 ? "Root Entry" : "s" + std::to_string(e);
+    for (size_t i = 0; i < name.size(); ++i) directory[at + 2 * i] = name[i];
+    directory[at + 0x40] = static_cast<char>(2 * (name.size() + 1));
+    directory[at + 0x42] = e == 0 ? 5 : 2;  // root storage, stream
+    put32(directory, at + 0x44, 0xFFFFFFFF);
+    put32(directory, at + 0x48, e > 0 && e + 1 < entries ? e + 1 : 0xFFFFFFFF);
+    put32(directory, at + 0x4C, e == 0 ? 1 : 0xFFFFFFFF);
+    put32(directory, at + 0x74, 0xFFFFFFFE);
+  }
+  return header + fat + directory;
+}
+
+bool Fits(const std::string& bytes) {
+  GsfInput* input = gsf_input_memory_new(reinterpret_cast<const guint8*>(bytes.data()),
+                                         static_cast<gsf_off_t>(bytes.size()), FALSE);
+  const bool fits = CompoundDirectoryFits(input);
+  g_object_unref(input);
+  return fits;
+}
+
+TEST(OleSummaryDates, ADirectoryTooDeepForLibgsfIsRefusedNotFollowed) {
+  EXPECT_TRUE(Fits(SiblingChainCompoundFile(100)));
+  EXPECT_TRUE(Fits(SiblingChainCompoundFile(kMaxCompoundDirectoryDepth - 2)));
+  EXPECT_FALSE(Fits(SiblingChainCompoundFile(kMaxCompoundDirectoryDepth)));
+  EXPECT_TRUE(Fits("not a compound file"));
+  // Deep enough to overflow the stack inside libgsf: no dates, and the program goes on.
+  TempFolder folder;
+  const std::string path = folder.WriteFile("deep.doc", SiblingChainCompoundFile(300000));
+  const DocumentDates dates = ReadLegacyOfficeDates(path);
+  EXPECT_EQ(dates.created, 0);
+  EXPECT_EQ(dates.modified, 0);
 }
 
 }  // namespace
