@@ -217,21 +217,42 @@ bool RemoveFile(const std::string& path) {
   return unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
-bool RemoveFolderTree(const std::string& folder) {
-  const std::string target = WithoutTrailingSlash(folder);
-  struct stat st {};
-  if (lstat(target.c_str(), &st) != 0) return errno == ENOENT;
-  if (!S_ISDIR(st.st_mode)) return unlink(target.c_str()) == 0;
-  DIR* dir = opendir(target.c_str());
-  if (dir == nullptr) return false;
+namespace {
+
+// Empties the open folder `fd` and closes it. Every step goes through descriptors, so a folder
+// swapped for a link while we work is never followed out of the tree.
+bool EmptyOpenFolder(int fd, int depth) {
+  DIR* dir = fdopendir(fd);
+  if (dir == nullptr) {
+    close(fd);
+    return false;
+  }
   bool removed = true;
   while (const dirent* entry = readdir(dir)) {
-    const std::string name = entry->d_name;
+    const std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
-    removed = RemoveFolderTree(target + "/" + name) && removed;
+    if (unlinkat(fd, entry->d_name, 0) == 0 || errno == ENOENT) continue;
+    // A folder (unlink refuses those): opened without following a link, emptied, removed.
+    const int child = openat(fd, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const bool emptied = child >= 0 && depth < 4096 && EmptyOpenFolder(child, depth + 1);
+    if (child >= 0 && depth >= 4096) close(child);
+    removed = emptied && unlinkat(fd, entry->d_name, AT_REMOVEDIR) == 0 && removed;
   }
   closedir(dir);
-  return rmdir(target.c_str()) == 0 && removed;
+  return removed;
+}
+
+}  // namespace
+
+bool RemoveFolderTree(const std::string& folder) {
+  const std::string target = WithoutTrailingSlash(folder);
+  const int fd = open(target.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return true;
+    // Not a folder (a file, or a link, which is removed and not followed).
+    return (errno == ENOTDIR || errno == ELOOP) && unlink(target.c_str()) == 0;
+  }
+  return EmptyOpenFolder(fd, 0) && rmdir(target.c_str()) == 0;
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view bytes, unsigned mode) {

@@ -120,10 +120,11 @@ void ReadUserDirs(const std::string& config_home, const std::string& home, std::
   }
 }
 
-// Whether others may write into the folder (the sticky /tmp): then the temp subfolder is per user.
+// Whether others may write into the folder (the sticky /tmp, a group's folder): then the temp
+// subfolder is per user.
 bool IsSharedFolder(const std::string& folder) {
   struct stat st {};
-  return stat(folder.c_str(), &st) == 0 && (st.st_mode & S_IWOTH) != 0;
+  return stat(folder.c_str(), &st) == 0 && (st.st_mode & (S_IWGRP | S_IWOTH)) != 0;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "platform/process.h"
 #include "texts/text_util.h"
 
@@ -67,7 +68,9 @@ std::string DateFromTextFile(const std::string& path) {
 // Converts a compound-file .msg with our converter and reads the Date line of its text.
 std::string ConvertedMsgDate(const std::string& path, const ReaderContext& context,
                              int timeout_ms) {
-  if (context.msgtext.empty() || context.temp_folder.empty()) return {};
+  // The message's text and attachments are written there: never into a folder others can read
+  // into or plant files in.
+  if (context.msgtext.empty() || !platform::IsPrivateFolder(context.temp_folder)) return {};
   // Scratch names of this process only, so two runs never share them.
   const std::string tag = ProcessTag();
   const std::string text_file = context.temp_folder + "tempmsg-" + tag + ".txt";

@@ -221,5 +221,24 @@ TEST(MakeFolders, CreatesTheFolderAndItsParents) {
   EXPECT_FALSE(MakeFolders(""));
 }
 
+TEST(RemoveFolderTree, RemovesEverythingBelowButNothingALinkPointsAt) {
+  TempFolder tmp;
+  TempFolder outside;
+  const std::string kept = outside.WriteFile("keep/me.txt", "x");
+  tmp.WriteFile("tree/a.txt", "a");
+  tmp.WriteFile("tree/sub/deeper/b.txt", "b");
+  chmod((tmp.path() + "tree/sub/deeper/b.txt").c_str(), 0400);  // read-only goes too
+  ASSERT_EQ(symlink((outside.path() + "keep").c_str(), (tmp.path() + "tree/sub/link").c_str()), 0);
+  EXPECT_TRUE(RemoveFolderTree(tmp.path() + "tree/"));
+  EXPECT_FALSE(PathExists(tmp.path() + "tree"));
+  EXPECT_EQ(test::ReadFileBytes(kept), "x");
+  // A link given as the folder is removed, not followed; a missing folder is already gone.
+  ASSERT_EQ(symlink((outside.path() + "keep").c_str(), (tmp.path() + "alias").c_str()), 0);
+  EXPECT_TRUE(RemoveFolderTree(tmp.path() + "alias"));
+  EXPECT_FALSE(PathExists(tmp.path() + "alias"));
+  EXPECT_EQ(test::ReadFileBytes(kept), "x");
+  EXPECT_TRUE(RemoveFolderTree(tmp.path() + "missing"));
+}
+
 }  // namespace
 }  // namespace kalvento::platform

@@ -292,6 +292,17 @@ TEST_F(MsgConverterTest, WithoutTransportHeadersTheSubmitTimeInLocalTime) {
   EXPECT_TRUE(test::EntryNames(temp_.path()).empty());
 }
 
+TEST_F(MsgConverterTest, NothingIsConvertedIntoATempFolderOthersCanWriteTo) {
+  test::MsgStorage message = test::MsgMessageStorage();
+  message.Unicode(0x007D, kHeaders);
+  const std::string path = files_.WriteFile("mail.msg", test::MsgBytes(message));
+  chmod(temp_.path().c_str(), 0777);
+  EXPECT_EQ(ReadEmailDates(path, context_).created, 0);
+  EXPECT_TRUE(test::EntryNames(temp_.path()).empty());
+  chmod(temp_.path().c_str(), 0700);
+  EXPECT_EQ(ReadEmailDates(path, context_).created, MakeDate(2019, 7, 14, 10, 12, 33));
+}
+
 TEST_F(MsgConverterTest, NoDateWhenTheConverterFailsOrIsMissing) {
   const std::string damaged = files_.WriteFile("bad.msg", "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 junk");
   EXPECT_EQ(ReadMsgDate(damaged, context_), "");
