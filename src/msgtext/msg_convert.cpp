@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "msgtext/msg_text.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "texts/text_util.h"
 
@@ -73,35 +74,6 @@ bool ListNames(int folder_fd, std::vector<std::string>& names) {
   }
   closedir(dir);
   return true;
-}
-
-// Removes everything inside an open folder; sub-folders go with their contents, links are
-// removed, never followed.
-bool EmptyFolderAt(int folder_fd) {
-  std::vector<std::string> names;
-  if (!ListNames(folder_fd, names)) return false;
-  bool emptied = true;
-  for (const std::string& name : names) {
-    struct stat st {};
-    if (fstatat(folder_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-      emptied = emptied && errno == ENOENT;
-      continue;
-    }
-    if (S_ISDIR(st.st_mode)) {
-      const int sub_fd =
-          openat(folder_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-      if (sub_fd < 0) {
-        emptied = false;
-        continue;
-      }
-      const bool sub_emptied = EmptyFolderAt(sub_fd);
-      close(sub_fd);
-      emptied = sub_emptied && unlinkat(folder_fd, name.c_str(), AT_REMOVEDIR) == 0 && emptied;
-    } else {
-      emptied = unlinkat(folder_fd, name.c_str(), 0) == 0 && emptied;
-    }
-  }
-  return emptied;
 }
 
 // The attachment folder, created when missing, opened without following a link.
@@ -185,7 +157,7 @@ class MessageWriter {
   bool Begin(const MsgMessage& message, std::string& error) {
     folder_.Reset(OpenAttachmentFolder(options_.attachment_folder, error));
     if (folder_.get() < 0) return false;
-    if (options_.replace && !EmptyFolderAt(folder_.get())) {
+    if (options_.replace && !platform::EmptyFolderAt(folder_.get())) {
       error = "cannot empty the attachment folder " + options_.attachment_folder;
       return false;
     }
@@ -223,7 +195,28 @@ bool WriteMessageFiles(const MsgMessage& message, const ConvertOptions& options,
   return true;
 }
 
+// The message is only ever read: neither the text file nor the emptying of the attachment
+// folder may reach it.
+bool OutputsSpareTheInput(const ConvertOptions& options, std::string& error) {
+  struct stat input {};
+  struct stat text {};
+  if (stat(options.input.c_str(), &input) == 0 && stat(options.text_file.c_str(), &text) == 0 &&
+      input.st_dev == text.st_dev && input.st_ino == text.st_ino) {
+    error = "the text file " + options.text_file + " is the message itself";
+    return false;
+  }
+  const std::string message = platform::ResolvedPath(options.input);
+  const std::string folder = platform::ResolvedPath(options.attachment_folder);
+  if (!message.empty() && !folder.empty() &&
+      message.starts_with(platform::WithTrailingSlash(folder))) {
+    error = "the message " + options.input + " lies in the attachment folder";
+    return false;
+  }
+  return true;
+}
+
 bool ConvertMsgFile(const ConvertOptions& options, std::string& error) {
+  if (!OutputsSpareTheInput(options, error)) return false;
   // The text is written as soon as the message's own properties are read; attachments follow
   // one at a time, so a large message never sits in memory whole.
   MessageWriter writer(options);

@@ -219,30 +219,40 @@ bool RemoveFile(const std::string& path) {
 
 namespace {
 
-// Empties the open folder `fd` and closes it. Every step goes through descriptors, so a folder
-// swapped for a link while we work is never followed out of the tree.
-bool EmptyOpenFolder(int fd, int depth) {
-  DIR* dir = fdopendir(fd);
+// Every step goes through descriptors, so a folder swapped for a link while we work is never
+// followed out of the tree.
+bool EmptyFolderAtDepth(int folder_fd, int depth) {
+  const int listing = dup(folder_fd);
+  if (listing < 0) return false;
+  DIR* dir = fdopendir(listing);
   if (dir == nullptr) {
-    close(fd);
+    close(listing);
     return false;
   }
+  rewinddir(dir);  // the duplicate shares the folder's read position
   bool removed = true;
   while (const dirent* entry = readdir(dir)) {
     const std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
-    if (unlinkat(fd, entry->d_name, 0) == 0 || errno == ENOENT) continue;
+    if (unlinkat(folder_fd, entry->d_name, 0) == 0 || errno == ENOENT) continue;
     // A folder (unlink refuses those): opened without following a link, emptied, removed.
-    const int child = openat(fd, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    const bool emptied = child >= 0 && depth < 4096 && EmptyOpenFolder(child, depth + 1);
-    if (child >= 0 && depth >= 4096) close(child);
-    removed = emptied && unlinkat(fd, entry->d_name, AT_REMOVEDIR) == 0 && removed;
+    const int child =
+        openat(folder_fd, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (child < 0) {
+      removed = false;
+      continue;
+    }
+    const bool emptied = depth < 4096 && EmptyFolderAtDepth(child, depth + 1);
+    close(child);
+    removed = emptied && unlinkat(folder_fd, entry->d_name, AT_REMOVEDIR) == 0 && removed;
   }
   closedir(dir);
   return removed;
 }
 
 }  // namespace
+
+bool EmptyFolderAt(int folder_fd) { return EmptyFolderAtDepth(folder_fd, 0); }
 
 bool RemoveFolderTree(const std::string& folder) {
   const std::string target = WithoutTrailingSlash(folder);
@@ -252,7 +262,9 @@ bool RemoveFolderTree(const std::string& folder) {
     // Not a folder (a file, or a link, which is removed and not followed).
     return (errno == ENOTDIR || errno == ELOOP) && unlink(target.c_str()) == 0;
   }
-  return EmptyOpenFolder(fd, 0) && rmdir(target.c_str()) == 0;
+  const bool emptied = EmptyFolderAt(fd);
+  close(fd);
+  return emptied && rmdir(target.c_str()) == 0;
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view bytes, unsigned mode) {

@@ -47,6 +47,9 @@ std::string ReadFileTail(const std::string& path, size_t max_bytes);
 bool RemoveFile(const std::string& path);
 // Removes a folder and everything below it (links are removed, not followed).
 bool RemoveFolderTree(const std::string& folder);
+// Removes everything inside the open folder `folder_fd`, which stays open: sub-folders with their
+// contents; links are removed, never followed.
+bool EmptyFolderAt(int folder_fd);
 // Writes `bytes` to a new file `path` with the given permission bits, replacing what was there
 // (also a read-only file). Written to a temporary name first, so a failure leaves the old file.
 bool WriteWholeFile(const std::string& path, std::string_view bytes, unsigned mode);

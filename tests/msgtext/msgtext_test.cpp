@@ -374,5 +374,23 @@ TEST(MsgTextProgramTest, BadInputFailsWithAMessage) {
   EXPECT_NE(no_parent.errors.find("attachment folder"), std::string::npos) << no_parent.errors;
 }
 
+TEST(MsgTextProgramTest, TheMessageItselfIsNeverOverwrittenOrEmptiedAway) {
+  TempFolder scratch;
+  const std::string bytes = MsgBytes(PlainMessage());
+  const std::string input = scratch.WriteFile("in.msg", bytes);
+  const std::string other = scratch.WriteFile("other.msg", bytes);
+  const RunResult as_text = RunMsgText({"/d", input, input, scratch.path() + "data"}, scratch);
+  EXPECT_EQ(as_text.status, 1);
+  EXPECT_NE(as_text.errors.find("is the message itself"), std::string::npos) << as_text.errors;
+  // The folder holding the message, emptied by /d.
+  const RunResult in_folder =
+      RunMsgText({"/d", input, scratch.path() + "out.txt", scratch.path()}, scratch);
+  EXPECT_EQ(in_folder.status, 1);
+  EXPECT_NE(in_folder.errors.find("lies in the attachment folder"), std::string::npos)
+      << in_folder.errors;
+  EXPECT_EQ(ReadFileBytes(input), bytes);
+  EXPECT_EQ(ReadFileBytes(other), bytes);
+}
+
 }  // namespace
 }  // namespace kalvento::msgtext
