@@ -5,9 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <set>
+#include <unordered_map>
 #include <string_view>
 #include <vector>
 
@@ -126,12 +128,21 @@ bool WriteTextFile(const std::string& path, std::string_view text, bool replace,
 }
 
 // Writes one attachment under its safe name, numbered when the name is taken.
+// The names used in the attachment folder (in lower case: names differing only in case collide
+// on some file systems, SMB shares), and per name the number to try next, so that many
+// attachments of one name do not try every number again.
+struct TakenNames {
+  std::set<std::string> names;
+  std::unordered_map<std::string, int> next_number;
+};
+
 bool WriteAttachment(int folder_fd, const std::string& base, std::string_view data,
-                     std::set<std::string>& taken, std::string& error) {
-  for (int n = 1; n <= kMaxNameNumber; ++n) {
+                     TakenNames& taken, std::string& error) {
+  int& next = taken.next_number[AsciiLower(base)];
+  for (int n = std::max(next, 1); n <= kMaxNameNumber; ++n) {
     const std::string name = NumberedName(base, n);
-    // Names differing only in case collide on some file systems (SMB shares).
-    if (!taken.insert(AsciiLower(name)).second) continue;
+    if (!taken.names.insert(AsciiLower(name)).second) continue;
+    next = n + 1;
     Descriptor fd(openat(folder_fd, name.c_str(),
                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (fd.get() < 0) {
@@ -167,7 +178,7 @@ class MessageWriter {
     // Names in the folder already (none after /d) are taken, in any case.
     std::vector<std::string> present;
     ListNames(folder_.get(), present);
-    for (const std::string& name : present) taken_.insert(AsciiLower(name));
+    for (const std::string& name : present) taken_.names.insert(AsciiLower(name));
     return true;
   }
 
@@ -180,7 +191,7 @@ class MessageWriter {
  private:
   const ConvertOptions& options_;
   Descriptor folder_{-1};
-  std::set<std::string> taken_;
+  TakenNames taken_;
 };
 
 }  // namespace

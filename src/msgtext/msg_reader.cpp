@@ -7,6 +7,7 @@
 #include <gsf/gsf-input.h>
 #include <gsf/gsf-utils.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -59,11 +60,20 @@ class Ref {
   T* object_;
 };
 
+// The bytes all streams of one message may still yield. In a sound compound file every sector
+// belongs to one stream, so together they hold no more than the file; a damaged or hostile one
+// can let many streams share the same sectors and make a few megabytes read as gigabytes.
+struct ReadBudget {
+  uint64_t left = 0;
+};
+
 // A whole stream, read in chunks so that memory grows only with the bytes that are really there;
-// empty optional when it cannot be read or is larger than kMaxStreamBytes.
-std::optional<std::string> ReadStream(GsfInput* input) {
+// empty optional when it cannot be read, is larger than kMaxStreamBytes or than the budget left.
+std::optional<std::string> ReadStream(GsfInput* input, ReadBudget& budget) {
   const gsf_off_t size = gsf_input_size(input);
   if (size < 0 || static_cast<uint64_t>(size) > kMaxStreamBytes) return std::nullopt;
+  if (static_cast<uint64_t>(size) > budget.left) return std::nullopt;
+  budget.left -= static_cast<uint64_t>(size);
   std::string bytes;
   size_t remaining = static_cast<size_t>(size);
   while (remaining > 0) {
@@ -99,7 +109,8 @@ bool ParseHex32(std::string_view text, uint32_t& value) {
 // sub-storages.
 class Storage {
  public:
-  Storage(GsfInfile* infile, size_t properties_header) : infile_(infile) {
+  Storage(GsfInfile* infile, size_t properties_header, ReadBudget& budget)
+      : infile_(infile), budget_(budget) {
     const int count = gsf_infile_num_children(infile);
     for (int i = 0; i < count; ++i) {
       const char* raw_name = gsf_infile_name_by_index(infile, i);
@@ -111,7 +122,7 @@ class Storage {
       } else if (name == kPropertiesName) {
         Ref<GsfInput> child(gsf_infile_child_by_index(infile, i));
         if (child) {
-          if (std::optional<std::string> bytes = ReadStream(child.get())) {
+          if (std::optional<std::string> bytes = ReadStream(child.get(), budget_)) {
             ParseFixedProperties(*bytes, properties_header);
             has_properties_ = true;
           }
@@ -138,7 +149,7 @@ class Storage {
     if (GSF_IS_INFILE(child.get()) && gsf_infile_num_children(GSF_INFILE(child.get())) >= 0) {
       return std::nullopt;
     }
-    return ReadStream(child.get());
+    return ReadStream(child.get(), budget_);
   }
 
   // A string property in either string type, as UTF-8; empty when absent.
@@ -176,6 +187,7 @@ class Storage {
   }
 
   GsfInfile* infile_;
+  ReadBudget& budget_;
   std::map<uint32_t, int> streams_;
   std::map<uint32_t, uint64_t> fixed_;
   std::vector<int> attachments_;
@@ -227,7 +239,8 @@ std::optional<MsgMessage> ReadMessage(GsfInput* input, std::string& error,
     return std::nullopt;
   }
   if (gerror != nullptr) g_error_free(gerror);
-  const Storage top(root.get(), kTopLevelHeader);
+  ReadBudget budget{static_cast<uint64_t>(std::max<gsf_off_t>(gsf_input_size(input), 0))};
+  const Storage top(root.get(), kTopLevelHeader, budget);
   if (!top.HasMapiProperties()) {
     error = "not an Outlook message (no MAPI properties)";
     return std::nullopt;
@@ -264,7 +277,7 @@ std::optional<MsgMessage> ReadMessage(GsfInput* input, std::string& error,
 
   for (const int index : top.recipients()) {
     Ref<GsfInfile> child(top.OpenChild(index));
-    if (child) message.recipients.push_back(ReadRecipient(Storage(child.get(), kSubStorageHeader),
+    if (child) message.recipients.push_back(ReadRecipient(Storage(child.get(), kSubStorageHeader, budget),
                                                           code_page));
   }
   if (handler != nullptr && !handler->message(message)) return std::nullopt;
@@ -272,7 +285,7 @@ std::optional<MsgMessage> ReadMessage(GsfInput* input, std::string& error,
   for (const int index : top.attachments()) {
     Ref<GsfInfile> child(top.OpenChild(index));
     if (!child) continue;
-    MsgAttachment attachment = ReadAttachment(Storage(child.get(), kSubStorageHeader), code_page);
+    MsgAttachment attachment = ReadAttachment(Storage(child.get(), kSubStorageHeader, budget), code_page);
     if (handler == nullptr) {
       message.attachments.push_back(std::move(attachment));
     } else if (!handler->attachment(attachment, count)) {

@@ -176,29 +176,51 @@ bool IsDateHeaderLine(std::string_view line) {
   return line.size() >= 6 && EqualsIgnoringAsciiCase(line.substr(0, 6), "date: ");
 }
 
-std::string BuildMessageText(const MsgMessage& message) {
-  std::vector<std::string> header;
-  if (!message.transport_headers.empty()) {
-    bool has_date = false;
-    const std::string headers = NormaliseLineEnds(message.transport_headers);
-    for (std::string_view line : SplitText(headers, '\n')) {
-      // An empty line would end the header block early.
-      if (TrimBlanks(line).empty()) continue;
-      // The Date line goes first: a reader looks for it only in the first lines, and long
-      // Received chains can push it far down.
-      if (!has_date && IsDateHeaderLine(line)) {
-        has_date = true;
-        header.emplace(header.begin(), line);
-        continue;
-      }
-      header.emplace_back(line);
-    }
-    if (!header.empty() && !has_date) {
-      const std::string date = MessageDateLine(message);
-      if (!date.empty()) header.insert(header.begin(), date);
-    }
+namespace {
+
+// Calls `take` for every line of `text` that is not blank (an empty line would end the header
+// block early), without holding the lines apart.
+template <typename Take>
+void ForEachHeaderLine(std::string_view text, Take take) {
+  while (!text.empty()) {
+    const size_t feed = text.find('\n');
+    const std::string_view line = text.substr(0, feed);
+    if (!TrimBlanks(line).empty()) take(line);
+    text = feed == std::string_view::npos ? std::string_view{} : text.substr(feed + 1);
   }
-  if (header.empty()) {
+}
+
+// The transport headers with their first Date line in front (a reader looks for it only in
+// the first lines, and long Received chains push it far down), or one made from the message's
+// times when they hold none; empty when there are no header lines.
+std::string TransportHeaderBlock(const MsgMessage& message) {
+  const std::string headers = NormaliseLineEnds(message.transport_headers);
+  std::string_view date_line;
+  bool any = false;
+  ForEachHeaderLine(headers, [&](std::string_view line) {
+    any = true;
+    if (date_line.empty() && IsDateHeaderLine(line)) date_line = line;
+  });
+  if (!any) return {};
+  std::string block;
+  block.reserve(headers.size() + 64);
+  if (!date_line.empty()) {
+    block.append(date_line).append("\n");
+  } else if (const std::string date = MessageDateLine(message); !date.empty()) {
+    block.append(date).append("\n");
+  }
+  ForEachHeaderLine(headers, [&](std::string_view line) {
+    if (line.data() != date_line.data()) block.append(line).append("\n");
+  });
+  return block;
+}
+
+}  // namespace
+
+std::string BuildMessageText(const MsgMessage& message) {
+  std::string text = TransportHeaderBlock(message);
+  if (text.empty()) {
+    std::vector<std::string> header;
     const std::string date = MessageDateLine(message);
     if (!date.empty()) header.push_back(date);
     header.push_back("From: " + Mailbox(message.sender_name, message.sender_address));
@@ -209,9 +231,8 @@ std::string BuildMessageText(const MsgMessage& message) {
     if (cc.empty()) cc = RecipientList(message, 2);
     if (!cc.empty()) header.push_back("Cc: " + cc);
     header.push_back("Subject: " + HeaderValue(message.subject));
+    for (const std::string& line : header) text += line + "\n";
   }
-  std::string text;
-  for (const std::string& line : header) text += line + "\n";
   text += "\n";
   std::string body = NormaliseLineEnds(message.body);
   if (!body.empty() && body.back() != '\n') body.push_back('\n');

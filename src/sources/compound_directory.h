@@ -20,7 +20,7 @@
 
 namespace kalvento {
 
-inline constexpr int kMaxCompoundDirectoryDepth = 4096;
+inline constexpr int kMaxCompoundDirectoryDepth = 12000;  // libgsf holds 20000 in 8 MiB
 
 namespace compound_detail {
 
