@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "platform/files.h"
@@ -57,7 +58,26 @@ std::string BuildEmailDate(int64_t day, int month, int64_t year, std::string_vie
   return head + std::string(time);
 }
 
+constexpr std::string_view kScratchText = "tempmsg-";
+constexpr std::string_view kScratchFolder = "tempmsgdata-";
+
 std::string ProcessTag() { return std::to_string(static_cast<long long>(getpid())); }
+
+// The process id in a scratch name of ours ("tempmsg-123.txt", "tempmsgdata-123"); 0 for other
+// names.
+int ScratchOwner(std::string_view name, bool is_folder) {
+  std::string_view digits;
+  if (is_folder && name.starts_with(kScratchFolder)) {
+    digits = name.substr(kScratchFolder.size());
+  } else if (!is_folder && name.starts_with(kScratchText) && name.ends_with(".txt")) {
+    digits = name.substr(kScratchText.size(), name.size() - kScratchText.size() - 4);
+  }
+  if (digits.empty() || digits.size() > 9) return 0;
+  for (const char c : digits) {
+    if (!IsDigit(c)) return 0;
+  }
+  return std::atoi(std::string(digits).c_str());
+}
 
 // The first Date header of a text file, read as the message readers do.
 std::string DateFromTextFile(const std::string& path) {
@@ -73,8 +93,8 @@ std::string ConvertedMsgDate(const std::string& path, const ReaderContext& conte
   if (context.msgtext.empty() || !platform::IsPrivateFolder(context.temp_folder)) return {};
   // Scratch names of this process only, so two runs never share them.
   const std::string tag = ProcessTag();
-  const std::string text_file = context.temp_folder + "tempmsg-" + tag + ".txt";
-  const std::string data_folder = context.temp_folder + "tempmsgdata-" + tag;
+  const std::string text_file = context.temp_folder + std::string(kScratchText) + tag + ".txt";
+  const std::string data_folder = context.temp_folder + std::string(kScratchFolder) + tag;
   // Leftovers of an earlier call that did not finish must not be read as this file's text.
   platform::RemoveFile(text_file);
   platform::RemoveFolderTree(data_folder);
@@ -96,6 +116,22 @@ std::string ConvertedMsgDate(const std::string& path, const ReaderContext& conte
 }
 
 }  // namespace
+
+void RemoveStaleMsgScratch(const std::string& temp_folder) {
+  if (!platform::IsPrivateFolder(temp_folder)) return;
+  const auto entries = platform::ListFolder(temp_folder);
+  if (!entries) return;
+  for (const platform::FolderEntry& entry : *entries) {
+    const int owner = ScratchOwner(entry.name, entry.is_folder);
+    // A conversion of a program that is still running is left alone.
+    if (owner <= 0 || !platform::ProcessIdentity(owner).empty()) continue;
+    if (entry.is_folder) {
+      platform::RemoveFolderTree(temp_folder + entry.name);
+    } else {
+      platform::RemoveFile(temp_folder + entry.name);
+    }
+  }
+}
 
 std::string EmailDateFromFields(std::string_view day, std::string_view month,
                                 std::string_view year, std::string_view time) {

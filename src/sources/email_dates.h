@@ -25,6 +25,10 @@ inline constexpr long long kAcquisitionMinimumSize = 4314;
 // How much of a message text is read at most: far more than 201 header lines of an Internet
 // message hold (998 bytes a line at most), so only ever-long lines can reach it.
 inline constexpr size_t kEmailTextReadLimit = 4 * 1024 * 1024;
+// Start-up: removes the scratch text files and attachment folders that conversions of programs
+// no longer running left in the temp folder (a program ended in the middle of one).
+void RemoveStaleMsgScratch(const std::string& temp_folder);
+
 // How long the converter may take before it is ended.
 inline constexpr int kMsgConverterTimeoutMs = 30000;
 

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/paths.h"
+#include "sources/email_dates.h"
 #include "sources/exiftool_session.h"
 #include "texts/text_table.h"
 #include "texts/text_util.h"
@@ -77,6 +78,7 @@ void DeployTools(const ToolLocations& locations, const std::string& temp_folder,
   tools.pdfinfo = IsExecutableFile(locations.pdfinfo) ? locations.pdfinfo : "";
   tools.msgtext = IsExecutableFile(locations.msgtext) ? locations.msgtext : "";
 
+  RemoveStaleMsgScratch(temp_folder);
   // Our own copy of ExifTool, so that ending leftovers by name can never hit another program's.
   EndStaleExifTool();
   const std::string copy = temp_folder + std::string(kExifToolCopyName);

@@ -303,6 +303,19 @@ TEST_F(MsgConverterTest, NothingIsConvertedIntoATempFolderOthersCanWriteTo) {
   EXPECT_EQ(ReadEmailDates(path, context_).created, MakeDate(2019, 7, 14, 10, 12, 33));
 }
 
+TEST_F(MsgConverterTest, StartUpRemovesOnlyTheScratchOfProgramsThatHaveGone) {
+  const std::string mine = std::to_string(getpid());
+  temp_.WriteFile("tempmsg-999999999.txt", "a message's text");
+  temp_.WriteFile("tempmsgdata-999999999/picture.jpg", "an attachment");
+  temp_.WriteFile("tempmsg-" + mine + ".txt", "a conversion going on");
+  temp_.WriteFile("tempmsg-abc.txt", "not ours");
+  temp_.WriteFile("Kalvento_ExifTool", "#!/bin/sh\n");
+  RemoveStaleMsgScratch(temp_.path());
+  EXPECT_EQ(test::EntryNames(temp_.path()),
+            (std::vector<std::string>{"Kalvento_ExifTool", "tempmsg-" + mine + ".txt",
+                                      "tempmsg-abc.txt"}));
+}
+
 TEST_F(MsgConverterTest, NoDateWhenTheConverterFailsOrIsMissing) {
   const std::string damaged = files_.WriteFile("bad.msg", "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 junk");
   EXPECT_EQ(ReadMsgDate(damaged, context_), "");
