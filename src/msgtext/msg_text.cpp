@@ -23,7 +23,7 @@ bool IsAscii(std::string_view text) {
   return true;
 }
 
-// The iconv name of a Windows code page; empty when we know none.
+// The iconv name of a Windows code page; empty for none.
 std::string CharsetOf(int code_page) {
   switch (code_page) {
     case 20127: return "ASCII";
@@ -41,11 +41,9 @@ std::string CharsetOf(int code_page) {
   if (code_page >= 28591 && code_page <= 28606) {
     return "ISO-8859-" + std::to_string(code_page - 28590);
   }
-  if (code_page == 874 || code_page == 932 || code_page == 949 ||
-      (code_page >= 1250 && code_page <= 1258)) {
-    return "CP" + std::to_string(code_page);
-  }
-  return {};
+  // Windows and OEM code pages (874, 932, 1250-1258, 437, 850, 866, ...) by their iconv names; a
+  // name iconv does not know fails the conversion, and the fallback takes over.
+  return code_page > 0 && code_page < 65536 ? "CP" + std::to_string(code_page) : "";
 }
 
 // The bytes converted with iconv (through GLib); empty optional when they do not convert whole.

@@ -91,6 +91,8 @@ TEST(MsgTextStringsTest, Utf16AndEightBit) {
   EXPECT_EQ(Utf16LeToUtf8(std::string("a\0b", 3)), "a");                            // odd byte
   EXPECT_EQ(EightBitToUtf8("Gr\xFC\xDF" "e", 1252), "Grüße");
   EXPECT_EQ(EightBitToUtf8("\xC7\xE4", 1251), "Зд");
+  EXPECT_EQ(EightBitToUtf8("\x8F\xE0\xA8", 866), "При");   // an OEM code page
+  EXPECT_EQ(EightBitToUtf8("\x81" "ber", 850), "über");
   EXPECT_EQ(EightBitToUtf8("Grüße", 0), "Grüße");            // already UTF-8
   EXPECT_EQ(EightBitToUtf8("Gr\xFC" "e", 0), "Grüe");         // not UTF-8: Windows-1252
   EXPECT_EQ(EightBitToUtf8("caf\xE9", 99999), "café");        // unknown code page
