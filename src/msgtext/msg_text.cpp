@@ -188,27 +188,54 @@ void ForEachHeaderLine(std::string_view text, Take take) {
   }
 }
 
-// The transport headers with their first Date line in front (a reader looks for it only in
+// The first Date header of the transport headers, unfolded (its continuation lines joined) and
+// with runs of blanks made one, as the reader's rule wants single blanks between the fields;
+// `end` is where the header's last line ends. Empty when there is none.
+std::string DateHeaderOf(std::string_view headers, size_t& begin, size_t& end) {
+  size_t pos = 0;
+  while (pos < headers.size()) {
+    const size_t feed = headers.find('\n', pos);
+    const size_t line_end = feed == std::string_view::npos ? headers.size() : feed;
+    if (IsDateHeaderLine(headers.substr(pos, line_end - pos))) {
+      begin = pos;
+      end = line_end;
+      while (end + 1 < headers.size() && (headers[end + 1] == ' ' || headers[end + 1] == '\t')) {
+        const size_t next = headers.find('\n', end + 1);
+        end = next == std::string_view::npos ? headers.size() : next;
+      }
+      std::string line;
+      for (const char c : headers.substr(begin, end - begin)) {
+        const char blank = c == '\n' || c == '\t' ? ' ' : c;
+        if (blank == ' ' && !line.empty() && line.back() == ' ') continue;
+        line.push_back(blank);
+      }
+      return std::string(TrimBlanks(line));
+    }
+    pos = line_end + 1;
+  }
+  return {};
+}
+
+// The transport headers with their first Date header in front (a reader looks for it only in
 // the first lines, and long Received chains push it far down), or one made from the message's
 // times when they hold none; empty when there are no header lines.
 std::string TransportHeaderBlock(const MsgMessage& message) {
   const std::string headers = NormaliseLineEnds(message.transport_headers);
-  std::string_view date_line;
   bool any = false;
-  ForEachHeaderLine(headers, [&](std::string_view line) {
-    any = true;
-    if (date_line.empty() && IsDateHeaderLine(line)) date_line = line;
-  });
+  ForEachHeaderLine(headers, [&](std::string_view) { any = true; });
   if (!any) return {};
+  size_t date_begin = std::string::npos;
+  size_t date_end = std::string::npos;
+  std::string date = DateHeaderOf(headers, date_begin, date_end);
+  if (date.empty()) date = MessageDateLine(message);
   std::string block;
   block.reserve(headers.size() + 64);
-  if (!date_line.empty()) {
-    block.append(date_line).append("\n");
-  } else if (const std::string date = MessageDateLine(message); !date.empty()) {
-    block.append(date).append("\n");
-  }
-  ForEachHeaderLine(headers, [&](std::string_view line) {
-    if (line.data() != date_line.data()) block.append(line).append("\n");
+  if (!date.empty()) block.append(date).append("\n");
+  const std::string_view all(headers);
+  ForEachHeaderLine(all, [&](std::string_view line) {
+    const size_t at = static_cast<size_t>(line.data() - all.data());
+    if (at >= date_begin && at < date_end) return;  // moved to the front
+    block.append(line).append("\n");
   });
   return block;
 }

@@ -213,6 +213,12 @@ TEST(MsgTextBuildTest, TransportHeadersOrDateFromFromToSubject) {
             "\n"
             "Hi\nthere\n");
 
+  // A folded Date header, or one with doubled blanks, is made one line with single blanks.
+  message.transport_headers = "Received: by mx\r\nDate: Sun,\r\n  14 Jul 2019\t10:12:33 +0200\r\n"
+                              "Subject: x\r\n";
+  EXPECT_TRUE(BuildMessageText(message).starts_with(
+      "Date: Sun, 14 Jul 2019 10:12:33 +0200\nReceived: by mx\nSubject: x\n\n"));
+
   // Transport headers without a Date header get the submit time's line in front.
   message.transport_headers = "Subject: x\r\n\r\nX-Empty-Line-Above: dropped\r\n";
   EXPECT_EQ(BuildMessageText(message),
