@@ -69,9 +69,11 @@ inline bool CompoundDirectoryFits(GsfInput* input) {
   for (size_t i = 0; i < 109 && fat_sectors.size() < fat_count; ++i) {
     fat_sectors.push_back(Le32(header, 0x4C + 4 * i));
   }
+  // Every chain is followed at most once through each sector: a chain that loops ends there.
+  std::unordered_set<uint32_t> difat_seen;
   uint32_t difat = Le32(header, 0x44);
-  for (size_t steps = 0; difat < kNoSector && fat_sectors.size() < fat_count; ++steps) {
-    if (steps >= kMostChainSectors) return true;
+  while (difat < kNoSector && fat_sectors.size() < fat_count) {
+    if (!difat_seen.insert(difat).second || difat_seen.size() > kMostChainSectors) break;
     const std::string block = ReadAt(input, sector_offset(difat), sector_size);
     if (block.size() < sector_size) break;
     for (size_t i = 0; i + 1 < per_sector && fat_sectors.size() < fat_count; ++i) {
@@ -88,10 +90,12 @@ inline bool CompoundDirectoryFits(GsfInput* input) {
     return Le32(found->second, 4 * (sector % per_sector));
   };
 
-  // The directory stream, sector by sector (a chain that loops ends at the step limit).
+  // The directory stream, sector by sector.
   std::string directory;
+  std::unordered_set<uint32_t> directory_seen;
   uint32_t sector = Le32(header, 0x30);
-  for (size_t steps = 0; sector < kNoSector && steps < kMostChainSectors; ++steps) {
+  while (sector < kNoSector && directory_seen.insert(sector).second &&
+         directory_seen.size() <= kMostChainSectors) {
     const std::string block = ReadAt(input, sector_offset(sector), sector_size);
     if (block.size() < sector_size) break;
     directory += block;
