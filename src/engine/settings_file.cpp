@@ -62,11 +62,6 @@ std::string RandomSortAddress() {
   return std::to_string(pick(seed)) + std::to_string(since_1970);
 }
 
-std::string TwoDigits(int value) {
-  std::string text = std::to_string(value);
-  return text.size() < 2 ? "0" + text : text;
-}
-
 void ReadTarget(const KeyValues& file, std::string_view name, TargetSettings& target) {
   const std::string key(name);
   target.correct = file.Flag("Correct" + key, true);

@@ -16,13 +16,6 @@ constexpr int64_t kTicksPerSecond = 10000000;
 constexpr int64_t kUnixEpochInFileTime = 11644473600;  // seconds from 1601 to 1970
 
 
-bool IsAscii(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
-}
-
 // The iconv name of a Windows code page; empty for none.
 std::string CharsetOf(int code_page) {
   switch (code_page) {

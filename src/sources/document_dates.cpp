@@ -40,11 +40,6 @@ DateValue YearFirstDate(std::string_view mask, std::string_view text) {
   return value > 0 ? value : 0;
 }
 
-std::string TwoDigits(int number) {
-  return std::string{static_cast<char>('0' + number / 10 % 10),
-                     static_cast<char>('0' + number % 10)};
-}
-
 // pdfinfo with LC_ALL=C: "Sun Jul 14 10:12:33 2019", a one-digit day padded with a blank,
 // maybe followed by the zone. `date` starts at the weekday.
 DateValue PdfInfoDateText(std::string_view date) {

@@ -139,9 +139,8 @@ std::string EmailDateFromFields(std::string_view day, std::string_view month,
 }
 
 std::optional<std::string> EvaluateDateHeader(std::string_view line) {
-  if (line.size() < 6) return std::nullopt;
-  for (size_t i = 0; i < 6; ++i) {
-    if (LowerAscii(line[i]) != "date: "[i]) return std::nullopt;
+  if (line.size() < 6 || !EqualsIgnoringAsciiCase(line.substr(0, 6), "date: ")) {
+    return std::nullopt;
   }
   std::string text(line);
   // No weekday before the day: line the fields up as if there were one.
@@ -198,11 +197,9 @@ std::string DateFromUtf16Bytes(std::string_view bytes) {
 }
 
 std::string DateFromAcquisitionRecord(std::string_view record) {
-  if (record.size() < kAcquisitionRecordSize) return {};
-  for (size_t i = 0; i < kAcquisitionKey.size(); ++i) {
-    const char c = record[i];
-    const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    if (upper != kAcquisitionKey[i]) return {};
+  if (record.size() < kAcquisitionRecordSize ||
+      !EqualsIgnoringAsciiCase(record.substr(0, kAcquisitionKey.size()), kAcquisitionKey)) {
+    return {};
   }
   return BuildEmailDate(DecimalValue(record.substr(17, 2)), MonthFromName(record.substr(20, 3)),
                         DecimalValue(record.substr(24, 4)), record.substr(48, 8));
@@ -224,10 +221,9 @@ std::string ReadEmlDate(const std::string& path) {
 
 std::string ReadMsgDate(const std::string& path, const ReaderContext& context, int timeout_ms) {
   if (platform::FileSize(path) <= 0) return {};
-  if (HasCompoundFileSignature(platform::ReadFileHead(path, kCompoundSignature.size()))) {
-    return ConvertedMsgDate(path, context, timeout_ms);
-  }
-  return DateFromUtf16Bytes(platform::ReadFileHead(path, kMsgScanBytes));
+  const std::string head = platform::ReadFileHead(path, kMsgScanBytes);
+  if (HasCompoundFileSignature(head)) return ConvertedMsgDate(path, context, timeout_ms);
+  return DateFromUtf16Bytes(head);
 }
 
 std::string ReadAcquisitionDate(const std::string& path) {

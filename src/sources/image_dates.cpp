@@ -43,12 +43,6 @@ DateValue ParseReaderDate(std::string_view mask, std::string_view text) {
   return value >= kFirstDayEnd ? value : 0;
 }
 
-std::string TwoDigits(int64_t number) {
-  std::string text = std::to_string(number);
-  if (text.size() < 2) text.insert(0, 2 - text.size(), '0');
-  return text;
-}
-
 void ReplaceFirstColons(std::string& text, int count) {
   for (char& c : text) {
     if (count == 0) return;

@@ -16,13 +16,6 @@ bool Resolve(const platform::SharedLibrary& library, const char* name, Function&
   return target != nullptr;
 }
 
-bool IsAscii(const std::string& text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
-}
-
 void AppendWide(std::wstring& out, char32_t code) {
   if constexpr (sizeof(wchar_t) >= 4) {
     out += static_cast<wchar_t>(code);

@@ -37,6 +37,19 @@ std::vector<std::string_view> SplitText(std::string_view text, char separator) {
   }
 }
 
+bool IsAscii(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+std::string TwoDigits(int64_t number) {
+  std::string text = std::to_string(number);
+  if (text.size() < 2) text.insert(0, 2 - text.size(), '0');
+  return text;
+}
+
 std::string Latin1ToUtf8(std::string_view bytes) {
   std::string utf8;
   utf8.reserve(bytes.size());

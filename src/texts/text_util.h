@@ -11,6 +11,9 @@ namespace kalvento {
 // Blanks and tabs off both ends.
 std::string_view TrimBlanks(std::string_view text);
 std::string AsciiLower(std::string_view text);
+bool IsAscii(std::string_view text);
+// A number of at most two digits with a leading zero ("7" -> "07").
+std::string TwoDigits(int64_t number);
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 // Every piece between `separator`s, empty ones included ("a;;b;" -> a, "", b, "").
 std::vector<std::string_view> SplitText(std::string_view text, char separator);
